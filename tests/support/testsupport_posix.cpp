@@ -1,0 +1,29 @@
+#include <cstdlib>
+
+#include "tests/support/testsupport.h"
+#include "utils/log/textconv.h"
+
+namespace TestSupport {
+
+std::wstring ProgramSuffix() {
+    return L"";
+}
+
+std::string NativeLineEnd() {
+    return "\n";
+}
+
+std::wstring TempBase() {
+    const char* base = std::getenv("TAVO_TEST_TMP");
+    return Utils::Utf8ToWide(base != nullptr && *base != '\0' ? base : "/tmp");
+}
+
+void SetEnv(const std::string& name, const std::string& value) {
+    setenv(name.c_str(), value.c_str(), 1);
+}
+
+void UnsetEnv(const std::string& name) {
+    unsetenv(name.c_str());
+}
+
+}  // namespace TestSupport

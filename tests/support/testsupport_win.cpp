@@ -1,0 +1,36 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "tests/support/testsupport.h"
+#include "utils/log/textconv.h"
+
+namespace TestSupport {
+
+std::wstring ProgramSuffix() {
+    return L".exe";
+}
+
+std::string NativeLineEnd() {
+    return "\r\n";
+}
+
+std::wstring TempBase() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    std::wstring dir(buffer, n);
+    while (!dir.empty() && dir.back() == L'\\') {
+        dir.pop_back();
+    }
+    return dir;
+}
+
+void SetEnv(const std::string& name, const std::string& value) {
+    _wputenv_s(Utils::Utf8ToWide(name).c_str(), Utils::Utf8ToWide(value).c_str());
+}
+
+void UnsetEnv(const std::string& name) {
+    _wputenv_s(Utils::Utf8ToWide(name).c_str(), L"");
+}
+
+}  // namespace TestSupport

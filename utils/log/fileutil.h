@@ -1,0 +1,27 @@
+// File existence tests, the desktop folder and native path forms.
+// Stateless; any thread may call them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace Utils {
+
+// Log "INFO:" and their own name, then test the path for existence only.
+// Return 0 when the file or directory exists, -1 otherwise.
+int CheckFileA(const std::string& path);
+int CheckFileW(const std::wstring& path);
+
+// The same test without the log line (used by the log writer itself).
+bool PathExists(const std::wstring& path);
+
+// The current user's desktop folder (narrow: ANSI on Windows, UTF-8 on
+// Linux, where it is the XDG desktop folder). Returns true with the folder,
+// false with `out` untouched.
+bool GetDesktopPathA(std::string& out);
+
+// The native form of a wide path for the C++ library: the wide path itself on
+// Windows, its UTF-8 bytes on Linux.
+std::filesystem::path NativePath(const std::wstring& path);
+
+}  // namespace Utils

@@ -1,0 +1,70 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "utils/log/log.h"
+#include "utils/log/textconv.h"
+#include "utils/system/faults.h"
+#include "utils/system/process.h"
+
+namespace Utils {
+
+namespace {
+
+void LogStartFailure(const std::wstring& program, const std::wstring& arguments) {
+    const uint32_t error = LastSystemError();
+    LOGW_ERROR(L"CreateProcessA failed, strExe:", program, L",strArgv:", arguments, L"\n",
+               SystemErrorToStringW(error));
+}
+
+}  // namespace
+
+int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments) {
+    LOG_ENTRY();
+    DWORD exitCode = static_cast<DWORD>(-2);
+    if (arguments.size() >= kCommandLineCapacity) {
+        // Cutting the text would hand the child a different command line.
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        LogStartFailure(program, arguments);
+        return -1;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> buffer(kCommandLineCapacity, L'\0');
+    std::copy(arguments.begin(), arguments.end(), buffer.begin());
+    wchar_t* commandLine = arguments.empty() ? nullptr : buffer.data();
+    if (!CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        LogStartFailure(program, arguments);
+        return -1;
+    }
+    WaitForSingleObject(info.hProcess, INFINITE);
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    const int code = static_cast<int>(exitCode);
+    if (code != -1) {
+        return code;
+    }
+    ReportFault("system-1", 900, "dwExitCode==-1", false);
+    return -1;
+}
+
+bool StartPrcess(std::wstring program) {
+    LOG_ENTRY();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return false;
+    }
+    // Nothing of this program uses the handles.
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return true;
+}
+
+}  // namespace Utils
