@@ -2,8 +2,8 @@
 # as SYSTEM includes and are not held to this.
 add_library(tavo_warnings INTERFACE)
 target_compile_options(tavo_warnings INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused
-  -Wformat=2 -Wimplicit-fallthrough -Werror)
+  -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wunused -Wformat=2 -Wimplicit-fallthrough
+  -Werror $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
 if(TAVO_WINDOWS)
   # MinGW: wide entry points (wmain / wWinMain) and Unicode Win32 calls.
   target_compile_definitions(tavo_warnings INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN

@@ -210,3 +210,19 @@ TEST(QualifiedFunctionName, StripsReturnTypeAndParameters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LogTest, WritingALineKeepsTheCallersLastSystemError) {
+    // The writer creates its folder and opens files; an error line that
+    // follows must still report the caller's own failure.
+    Utils::SetLastSystemError(2);
+    LOG_INFO("a line");
+    EXPECT_EQ(2u, Utils::LastSystemError());
+    Utils::ResetLogForTesting(dir_.Child(L"new"));
+    Utils::SetLastSystemError(5);
+    LOG_ERROR("another");
+    EXPECT_EQ(5u, Utils::LastSystemError());
+}
+
+}  // namespace

@@ -81,8 +81,27 @@ std::string FormatLine(const char* sourcePath, const char* function, int line,
 
 }  // namespace
 
+namespace {
+
+// Keeps the thread's last system error as it was before the log call: the
+// writer's own folder creation and file calls set it, and error lines that
+// come next report the error of the caller's failed call, not the log's.
+class LastErrorKeeper {
+  public:
+    LastErrorKeeper() : m_saved(LastSystemError()) {}
+    ~LastErrorKeeper() { SetLastSystemError(m_saved); }
+    LastErrorKeeper(const LastErrorKeeper&) = delete;
+    LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
+
+  private:
+    uint32_t m_saved;
+};
+
+}  // namespace
+
 int WriteLogLine(int level, const std::wstring& dir, const char* sourcePath, const char* function,
                  int line, std::string_view message) {
+    const LastErrorKeeper keeper;
     std::lock_guard<std::mutex> lock(LogMutex());
     if (g_bFirstLog) {
         g_bFirstLog = false;
