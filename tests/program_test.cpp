@@ -1,0 +1,33 @@
+// The program end to end: TavoInstaller runs the pipeline on its worker,
+// its front end drains the notifications, and the process ends with 0.
+#include <gtest/gtest.h>
+
+#include "tests/support/testsupport.h"
+#include "utils/log/textconv.h"
+#include "utils/system/fileversion.h"
+#include "utils/system/process.h"
+
+namespace {
+
+TEST(Program, RunsThePipelineAndEndsWithZero) {
+    TestSupport::TempDir tmp;
+    TestSupport::SetEnv("TMP", Utils::WideToUtf8(tmp.path()));
+    TestSupport::SetEnv("TAVO_TEST_BASE_URL", "http://127.0.0.1:9");
+    const std::wstring program = TestSupport::SiblingProgram(L"TavoInstaller");
+    const int code = Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test");
+    TestSupport::UnsetEnv("TAVO_TEST_BASE_URL");
+    EXPECT_EQ(0, code);
+    const std::string log = TestSupport::ReadBytes(tmp.Child(L"Tavo_installer.log"));
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:releaseMode:0")) << log;
+    EXPECT_NE(std::string::npos, log.find("service:http://127.0.0.1:9")) << log;
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork begin ")) << log;
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork end ")) << log;
+}
+
+TEST(Program, CarriesItsVersion) {
+    std::wstring version;
+    ASSERT_TRUE(Utils::GetProductVersion(TestSupport::SiblingProgram(L"TavoInstaller"), version));
+    EXPECT_EQ(L"1.0.0.1", version);
+}
+
+}  // namespace
