@@ -179,6 +179,11 @@ class DriverTest : public ::testing::Test {
 const std::vector<uint32_t> kTenPauses = {500,  1000,  2000,  3500,  5500,
                                           8000, 11000, 14500, 18500, 23000};
 
+// What a run that reaches a successful launch posts.
+const std::vector<std::wstring> kSuccessMessages = {
+    L"1127:正在联网…",   L"1127:正在下载…", L"1127:下载完毕。", L"1128",
+    L"1127:安装准备中…", L"1127:正在安装…", L"1127:安装完毕。", L"1124"};
+
 TEST_F(DriverTest, ExitRequestedBeforeTheWorkerStarts) {
     queue_.Shared().m_bNeedExit = true;
     Run();
@@ -195,10 +200,7 @@ TEST_F(DriverTest, ExitRequestedBeforeTheWorkerStarts) {
 TEST_F(DriverTest, Success) {
     configUrl_ = "http://cfg/config.ini";
     Run();
-    EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1127:正在下载…", L"1127:下载完毕。",
-                                         L"1128", L"1127:安装准备中…", L"1127:正在安装…",
-                                         L"1127:安装完毕。", L"1124"}),
-              Messages());
+    EXPECT_EQ(kSuccessMessages, Messages());
     EXPECT_EQ(0, Status());
     EXPECT_EQ(L"UUID", queue_.Shared().Uuid());
     EXPECT_EQ((std::vector<std::string>{
@@ -240,6 +242,9 @@ TEST_F(DriverTest, FailedStartReportIsNotFatalAndKeepsItsCode) {
     reportResult_ = [](const std::string&) { return 1008; };
     installerResult_ = [](std::wstring&) { return 0x2007; };  // ends the run without a new code
     Run();
+    EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1127:正在下载…", L"1124"}),
+              Messages())
+        << "the report's failures show nothing";
     EXPECT_EQ((std::vector<uint32_t>{500, 1000, 1500}), pauses_);
     EXPECT_EQ(3u, CountLogged("OUT:INFO:UploadCountInfo for begin "));
     EXPECT_TRUE(Logged(" at 3 times."));
@@ -254,6 +259,7 @@ TEST_F(DriverTest, SecondReportUrlIsTriedInTheSamePass) {
     ParseCommandLine({L"TavoInstaller"});  // release mode: two addresses
     reportResult_ = [](const std::string& url) { return url == reportUrls[0] ? 1007 : 0; };
     Run();
+    EXPECT_EQ(kSuccessMessages, Messages());
     EXPECT_TRUE(pauses_.empty());
     ASSERT_GE(calls_.size(), 4u);
     EXPECT_EQ("report " + reportUrls[0], calls_[2]);
@@ -297,6 +303,9 @@ TEST_F(DriverTest, ExitRequestDuringTheDownloadRetries) {
         return 0x2000 + 2;
     };
     Run();
+    EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1127:正在下载…",
+                                         L"1125:糟糕！下载失败。正在重试…[1/10]", L"1124"}),
+              Messages());
     EXPECT_EQ(1u, pauses_.size()) << "the pause is taken, the next attempt is not";
     EXPECT_TRUE(Logged("OUT:ERROR:DownloadVersion cancel, IsNeedExit=true, exit thread"));
     EXPECT_EQ(1014, Status());
@@ -323,11 +332,16 @@ TEST_F(DriverTest, ThreeFailedConfigDownloadsStillLaunch) {
     configUrl_ = "http://cfg/config.ini";
     configResult_ = [](std::wstring&) { return 0x2000 + 2; };
     Run();
+    EXPECT_EQ(
+        (std::vector<std::wstring>{
+            L"1127:正在联网…", L"1127:正在下载…", L"1127:下载完毕。",
+            L"1125:糟糕！配置下载失败。正在重试…[1/3]", L"1125:糟糕！配置下载失败。正在重试…[2/3]",
+            L"1125:糟糕！配置下载失败。正在重试…[3/3]", L"1128", L"1127:安装准备中…",
+            L"1127:正在安装…", L"1127:安装完毕。", L"1124"}),
+        Messages());
     EXPECT_EQ((std::vector<uint32_t>{500, 1000, 2000}), pauses_);
-    EXPECT_EQ(L"", launch_.configPath);
+    EXPECT_EQ(L"", launch_.configPath) << "launched without a configuration file";
     EXPECT_TRUE(Logged("OUT:ERROR:config 配置文件下载失败"));
-    const std::vector<std::wstring> m = Messages();
-    EXPECT_NE(m.end(), std::find(m.begin(), m.end(), L"1125:糟糕！配置下载失败。正在重试…[3/3]"));
     EXPECT_EQ(0, Status()) << "a failed configuration download sets no code";
 }
 
@@ -348,7 +362,10 @@ TEST_F(DriverTest, MissingInstallerFile) {
         return 0;
     };
     Run();
-    EXPECT_EQ(L"1126:安装程序不存在，请尝试重新下载安装", Messages()[received_.size() - 2]);
+    EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1127:正在下载…", L"1127:下载完毕。",
+                                         L"1128", L"1127:安装准备中…",
+                                         L"1126:安装程序不存在，请尝试重新下载安装", L"1124"}),
+              Messages());
     EXPECT_EQ(1010, Status());
     EXPECT_TRUE(Logged("OUT:ERROR:The installer exe was not exist!"));
     EXPECT_EQ(calls_.end(), std::find(calls_.begin(), calls_.end(), "launch"));
