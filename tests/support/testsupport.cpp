@@ -1,6 +1,8 @@
 #include "tests/support/testsupport.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +12,7 @@
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/system/fileversion.h"
+#include "utils/system/registry.h"
 
 namespace TestSupport {
 
@@ -57,9 +60,69 @@ bool Exists(const std::wstring& path) {
 }
 
 std::wstring SiblingProgram(const std::wstring& name) {
+    return SiblingFile(name + ProgramSuffix());
+}
+
+std::wstring SiblingFile(const std::wstring& fileName) {
     const std::wstring self = Utils::GetSelfPath();
     const size_t slash = self.rfind(Utils::PathSeparator()[0]);
-    return self.substr(0, slash + 1) + name + ProgramSuffix();
+    return self.substr(0, slash + 1) + fileName;
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : ScopedEnv(name, Unset{}) {
+    SetEnv(name, value);
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, Unset) : name_(name) {
+    if (const char* old = std::getenv(name.c_str())) {
+        had_ = true;
+        old_ = old;
+    }
+    UnsetEnv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (had_) {
+        SetEnv(name_, old_);
+    } else {
+        UnsetEnv(name_);
+    }
+}
+
+ScopedRegistryRoot::ScopedRegistryRoot() : root_(detail::NewRegistryRoot(dir_)) {
+    Utils::SetRegistryRootForTesting(root_);
+}
+
+ScopedRegistryRoot::~ScopedRegistryRoot() {
+    Utils::SetRegistryRootForTesting(L"");
+    detail::DropRegistryRoot(root_);
+}
+
+LogCapture::LogCapture() : saved_(Utils::g_wstrLogDir) {
+    while (!saved_.empty() && saved_.back() == Utils::PathSeparator()[0]) {
+        saved_.pop_back();
+    }
+    Utils::ResetLogForTesting(dir_.path());
+}
+
+LogCapture::~LogCapture() {
+    Utils::ResetLogForTesting(saved_);
+}
+
+std::string LogCapture::Text() const {
+    std::string text = ReadBytes(Utils::g_wstrLogFile);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+size_t LogCapture::Count(const std::string& piece) const {
+    const std::string text = Text();
+    size_t count = 0;
+    for (size_t pos = text.find(piece); pos != std::string::npos;
+         pos = text.find(piece, pos + piece.size())) {
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace TestSupport

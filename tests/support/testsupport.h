@@ -35,6 +35,10 @@ bool Exists(const std::wstring& path);
 // ("name" plus ".exe" on Windows).
 std::wstring SiblingProgram(const std::wstring& name);
 
+// Any file of the build next to the running test program, named in full
+// (a test library "x.dll", a data file).
+std::wstring SiblingFile(const std::wstring& fileName);
+
 // ".exe" on Windows, "" on Linux.
 std::wstring ProgramSuffix();
 
@@ -47,5 +51,68 @@ std::wstring TempBase();
 // Sets or clears an environment variable of this process.
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);
+
+// Sets (or, with Unset, clears) an environment variable for the lifetime of
+// the object and restores the earlier state afterwards.
+class ScopedEnv {
+  public:
+    ScopedEnv(const std::string& name, const std::string& value);
+    struct Unset {};
+    ScopedEnv(const std::string& name, Unset);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    std::string name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Points the registry store at a fresh, empty root while the object lives
+// (Windows: a random key below HKEY_CURRENT_USER\Software, deleted with
+// everything below it afterwards; Linux: a temporary folder), so that tests
+// never touch the real key.
+class ScopedRegistryRoot {
+  public:
+    ScopedRegistryRoot();
+    ~ScopedRegistryRoot();
+    ScopedRegistryRoot(const ScopedRegistryRoot&) = delete;
+    ScopedRegistryRoot& operator=(const ScopedRegistryRoot&) = delete;
+
+    // What SetRegistryRootForTesting was given.
+    const std::wstring& root() const { return root_; }
+
+  private:
+    TempDir dir_;
+    std::wstring root_;
+};
+
+// Points the log writer at a fresh folder while the object lives, and back
+// at the earlier folder afterwards.
+class LogCapture {
+  public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // The log file's text so far, with the line ends read back as "\n"
+    // (Windows writes "\r\n"; any "\r" is dropped).
+    std::string Text() const;
+    // How often `piece` occurs in Text().
+    size_t Count(const std::string& piece) const;
+
+  private:
+    TempDir dir_;
+    std::wstring saved_;
+};
+
+namespace detail {
+// Platform parts of ScopedRegistryRoot: a new root (Linux: below `dir`) and
+// its removal.
+std::wstring NewRegistryRoot(const TempDir& dir);
+void DropRegistryRoot(const std::wstring& root);
+}  // namespace detail
 
 }  // namespace TestSupport

@@ -26,4 +26,16 @@ void UnsetEnv(const std::string& name) {
     unsetenv(name.c_str());
 }
 
+namespace detail {
+
+std::wstring NewRegistryRoot(const TempDir& dir) {
+    return dir.Child(L"HKEY_CURRENT_USER");
+}
+
+void DropRegistryRoot(const std::wstring& /*root*/) {
+    // The folder goes with its TempDir.
+}
+
+}  // namespace detail
+
 }  // namespace TestSupport

@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <random>
 
 #include "tests/support/testsupport.h"
 #include "utils/log/textconv.h"
+#include "utils/system/registry.h"
 
 namespace TestSupport {
 
@@ -32,5 +34,19 @@ void SetEnv(const std::string& name, const std::string& value) {
 void UnsetEnv(const std::string& name) {
     _wputenv_s(Utils::Utf8ToWide(name).c_str(), L"");
 }
+
+namespace detail {
+
+std::wstring NewRegistryRoot(const TempDir& /*dir*/) {
+    std::random_device rd;
+    return L"Software\\TavoTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(rd());
+}
+
+void DropRegistryRoot(const std::wstring& root) {
+    Utils::DeleteRegistryKey(root);
+}
+
+}  // namespace detail
 
 }  // namespace TestSupport

@@ -25,13 +25,17 @@ bool GetFreeSpace(const std::wstring& dir, int64_t* freeBytes = nullptr);
 int64_t GetFreeBytes(const std::wstring& dir);
 
 // Schedules `path` for deletion at the next restart (Windows), or records it
-// for deletion at this program's next start (Linux). Paths of 260 characters
-// or more are refused. Returns true when scheduled.
+// for deletion at this program's next start (Linux: one absolute UTF-8 path
+// per line in ${XDG_STATE_HOME:-~/.local/state}/tavo/pending-deletes; a
+// relative path is recorded against the current folder; paths with a line
+// break are refused). Paths of 260 characters or more are refused. Returns
+// true when scheduled.
 bool DeleteFileOnReboot(const std::wstring& path);
 
 // Linux: deletes the files recorded by DeleteFileOnReboot and clears the
-// record; Windows: nothing (the system does it). Returns how many recorded
-// paths were removed. Called once at start-up.
+// record; Windows: nothing (the system does it). Folders are left alone, and
+// a link is removed, not its target. Returns how many recorded paths were
+// removed. Called once at start-up.
 int HonourPendingDeletes();
 
 // The "drive" of a path for the disk detail texts: Windows: the path up to

@@ -49,10 +49,13 @@ bool GetFreeSpace(const std::wstring& dir, int64_t* freeBytes) {
         return false;
     }
     if (freeBytes != nullptr) {
-        const unsigned long long available = static_cast<unsigned long long>(st.f_bavail) *
-                                             static_cast<unsigned long long>(st.f_frsize);
+        // Blocks times block size: a product beyond 64 bits (file systems
+        // that report "unlimited") counts as at or above 2^63 too.
+        uint64_t available = 0;
+        const bool overflow = __builtin_mul_overflow(
+            static_cast<uint64_t>(st.f_bavail), static_cast<uint64_t>(st.f_frsize), &available);
         const auto value = static_cast<int64_t>(available);
-        *freeBytes = value < 0 ? kHugeFreeSpace : value;
+        *freeBytes = overflow || value < 0 ? kHugeFreeSpace : value;
     }
     return true;
 }
@@ -66,10 +69,19 @@ bool DeleteFileOnReboot(const std::wstring& path) {
     if (path.size() >= 260) {
         return false;
     }
-    const std::string utf8 = WideToUtf8(path);
+    std::string utf8 = WideToUtf8(path);
     const std::string record = PendingDeleteRecord();
     if (utf8.empty() || utf8.find('\n') != std::string::npos || record.empty()) {
         return false;
+    }
+    if (utf8[0] != '/') {
+        // The record is read at the next start, from another current folder:
+        // store the path as the system would resolve it now.
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) == nullptr) {
+            return false;
+        }
+        utf8 = std::string(cwd) + (cwd[1] == '\0' ? "" : "/") + utf8;
     }
     MakeDirectoriesUtf8(record.substr(0, record.rfind('/')));
     std::ofstream out(record, std::ios::app | std::ios::binary);

@@ -65,9 +65,22 @@ bool IsRemovable(const std::string& folder) {
     return false;
 }
 
+// The part of a resolved sysfs path below the system root ("/sys/devices/...");
+// the root's own path (a test fixture's folder) says nothing about the device.
+std::string BelowSystemRoot(const std::string& resolved) {
+    char root[PATH_MAX];
+    const std::string base = posix::SystemPath("/");
+    if (base == "/" || realpath(base.c_str(), root) == nullptr) {
+        return resolved;
+    }
+    const std::string prefix(root);
+    return resolved.compare(0, prefix.size(), prefix) == 0 ? resolved.substr(prefix.size())
+                                                           : resolved;
+}
+
 // USB when the device, or a device it is built on, hangs below a USB bus.
 bool IsUsbFolder(const std::string& folder, int depth) {
-    if (folder.find("/usb") != std::string::npos) {
+    if (BelowSystemRoot(folder).find("/usb") != std::string::npos) {
         return true;
     }
     if (depth > 8) {

@@ -30,7 +30,8 @@ bool IsUsbDrive(wchar_t driveLetter) {
     STORAGE_PROPERTY_QUERY query{};
     query.PropertyId = StorageDeviceProperty;
     query.QueryType = PropertyStandardQuery;
-    BYTE out[40] = {};
+    // The fixed part of STORAGE_DEVICE_DESCRIPTOR, aligned for reading it.
+    alignas(STORAGE_DEVICE_DESCRIPTOR) BYTE out[40] = {};
     DWORD returned = 0;
     const BOOL ok = DeviceIoControl(h, IOCTL_STORAGE_QUERY_PROPERTY, &query, 12, out, sizeof out,
                                     &returned, nullptr);

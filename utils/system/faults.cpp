@@ -24,6 +24,7 @@ std::vector<FaultInfo>& g_listPendingFaults() {
 }
 
 std::atomic<FaultSender> g_faultSender{nullptr};
+std::atomic<FreeBytesQuery> g_freeBytesQuery{nullptr};
 
 }  // namespace
 
@@ -57,10 +58,15 @@ std::string GetDiskInfoText(const std::wstring& path) {
     if (drive.empty()) {
         return {};
     }
-    const long long freeBytes = GetFreeBytes(drive);
+    const FreeBytesQuery query = g_freeBytesQuery.load();
+    const long long freeBytes = query != nullptr ? query(drive) : GetFreeBytes(drive);
     char buffer[1024] = {};
     std::snprintf(buffer, 1023, "%s %lld", WideToUtf8(path).c_str(), freeBytes);
     return buffer;
+}
+
+void SetFreeBytesQueryForTesting(FreeBytesQuery query) {
+    g_freeBytesQuery.store(query);
 }
 
 void ClearPendingFaultsForTesting() {

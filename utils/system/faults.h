@@ -34,4 +34,9 @@ std::string GetDiskInfoText(const std::wstring& path);
 // Test seam: empties the pending list.
 void ClearPendingFaultsForTesting();
 
+// Test seam: GetDiskInfoText asks `query` for the free bytes of the drive
+// instead of GetFreeBytes; nullptr restores GetFreeBytes.
+using FreeBytesQuery = int64_t (*)(const std::wstring& drive);
+void SetFreeBytesQueryForTesting(FreeBytesQuery query);
+
 }  // namespace Utils

@@ -10,7 +10,8 @@ namespace Utils {
 // first translation's string table; Linux: the ".tavo_version" ELF section
 // that this project's executables carry). Returns true when the file has
 // version information (whether or not `key` was found); `out` is written only
-// when the value is found.
+// when the value is found. Windows: a key of more than 102 characters is
+// never found (the sub-block path holds 128 characters).
 bool QueryValue(const std::wstring& key, const std::wstring& file, std::wstring& out);
 
 // QueryValue with "FileVersion" / "ProductVersion".

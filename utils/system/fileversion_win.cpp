@@ -8,6 +8,12 @@
 
 namespace Utils {
 
+namespace {
+// "\StringFileInfo\xxxxxxxx\" takes 25 characters, the terminator one more.
+constexpr size_t kSubBlockCapacity = 128;
+constexpr size_t kMaxKeyLength = kSubBlockCapacity - 26;
+}  // namespace
+
 bool QueryValue(const std::wstring& key, const std::wstring& file, std::wstring& out) {
     LOG_ENTRY();
     if (key.empty() || file.empty()) {
@@ -35,17 +41,22 @@ bool QueryValue(const std::wstring& key, const std::wstring& file, std::wstring&
         delete[] block;
         return false;
     }
-    wchar_t* subBlock = new (std::nothrow) wchar_t[128];
+    wchar_t* subBlock = new (std::nothrow) wchar_t[kSubBlockCapacity]();
     if (subBlock == nullptr) {
         delete[] block;
         return false;
     }
     const unsigned long id =
         (static_cast<unsigned long>(translation->language) << 16) | translation->codePage;
-    std::swprintf(subBlock, 128, L"\\StringFileInfo\\%08lx\\%ls", id, key.c_str());
+    // A key without room in the sub-block path is never found: a cut path
+    // could name another value.
+    const int n = key.size() <= kMaxKeyLength
+                      ? std::swprintf(subBlock, kSubBlockCapacity, L"\\StringFileInfo\\%08lx\\%ls",
+                                      id, key.c_str())
+                      : -1;
     wchar_t* value = nullptr;
     UINT valueLength = 0;
-    if (VerQueryValueW(block, subBlock, reinterpret_cast<void**>(&value), &valueLength) &&
+    if (n > 0 && VerQueryValueW(block, subBlock, reinterpret_cast<void**>(&value), &valueLength) &&
         value != nullptr) {
         out.assign(value, wcsnlen(value, valueLength));
     }

@@ -17,9 +17,11 @@ std::string TimeGet(std::string format) {
     // The format is the caller's by design.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::strftime(buffer, sizeof buffer, format.c_str(), &local);
+    const size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &local);
 #pragma GCC diagnostic pop
-    return buffer;
+    // A text that does not fit leaves the buffer's contents undefined (glibc
+    // leaves a cut text there): none of it is used.
+    return std::string(buffer, n);
 }
 
 std::wstring FormatGuidText(uint32_t data1, uint16_t data2, uint16_t data3,

@@ -8,8 +8,8 @@
 
 namespace Utils {
 
-// The current local time formatted with strftime's `format` (the result must
-// stay below 256 bytes).
+// The current local time formatted with strftime's `format`; "" when the text
+// would take 256 bytes or more.
 std::string TimeGet(std::string format);
 
 // 32 hexadecimal digits of a new random GUID, formatted
@@ -23,7 +23,8 @@ std::wstring FormatGuidText(uint32_t data1, uint16_t data2, uint16_t data3, cons
 // The machine's identifier text: on Windows the SID of the account named like
 // the computer; on Linux the contents of /etc/machine-id. Returns 0 with
 // `out` set; 20 when the name (Linux: the file) cannot be read; 21 when its
-// lookup fails (Linux: the file holds no valid identifier).
+// lookup fails (Linux: the file, empty included, holds no valid identifier:
+// 32 lower-case hexadecimal digits). `out` is written only on success.
 int GetMachineSID(std::wstring& out);
 
 // 64 for an x64 (or Itanium) operating system, else 32, ARM64 included.

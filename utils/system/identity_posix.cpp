@@ -38,10 +38,12 @@ bool RandomUuid(std::wstring& out) {
 int GetMachineSID(std::wstring& out) {
     // The machine identifier of systemd/D-Bus: 32 lower-case hex digits.
     std::ifstream in(posix::SystemPath("/etc/machine-id"));
-    std::string id;
-    if (!in || !std::getline(in, id)) {
+    if (!in) {
         return 20;
     }
+    // An empty file was read all right: it holds no identifier (21).
+    std::string id;
+    std::getline(in, id);
     if (id.size() != 32 || id.find_first_not_of("0123456789abcdef") != std::string::npos) {
         return 21;
     }

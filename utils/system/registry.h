@@ -5,8 +5,12 @@
 //            ${XDG_CONFIG_HOME:-~/.config}/tavo/registry/HKEY_CURRENT_USER/<subKey>.json
 //            mapping value names to {"type":"REG_SZ","data":"..."} or
 //            {"type":"REG_DWORD","data":N}, replaced atomically on every set.
+//            A key exists when its file does: key paths compare as file names
+//            (case matters), and a subkey's file does not make its parent key.
+//            A file that is no JSON object is never overwritten (13).
 // Results are system error codes: 0 success, 2 key or value missing, 5 access
-// denied, 13 data not of the asked type, 234 value longer than the buffer.
+// denied, 6 the key object is not open, 13 data not of the asked type (Linux:
+// also a damaged key file), 234 value longer than the buffer.
 // A key object belongs to one thread at a time.
 #pragma once
 
@@ -19,6 +23,7 @@ namespace Utils {
 inline constexpr long kRegOk = 0;
 inline constexpr long kRegNotFound = 2;
 inline constexpr long kRegAccessDenied = 5;
+inline constexpr long kRegInvalidHandle = 6;
 inline constexpr long kRegInvalidData = 13;
 inline constexpr long kRegMoreData = 234;
 

@@ -117,22 +117,30 @@ long Entry(const std::string& file, const std::wstring& name, const char* type,
     if (it == values.end()) {
         return kRegNotFound;
     }
-    if (!it->is_object() || it->value("type", "") != type || !it->contains("data")) {
+    // Written by hand or by the full installer: check every shape before use
+    // (json::value() would throw for a "type" that is no string).
+    if (!it->is_object()) {
         return kRegInvalidData;
     }
-    entry = (*it)["data"];
+    const auto typeIt = it->find("type");
+    const auto dataIt = it->find("data");
+    if (typeIt == it->end() || !typeIt->is_string() || typeIt->get<std::string>() != type ||
+        dataIt == it->end()) {
+        return kRegInvalidData;
+    }
+    entry = *dataIt;
     return kRegOk;
 }
 
-long SetEntry(const RegistryKey::Impl& impl, const std::wstring& name, nlohmann::json entry) {
-    if (impl.file.empty()) {
-        return kRegInvalidData;
+long SetEntry(const RegistryKey::Impl* impl, const std::wstring& name, nlohmann::json entry) {
+    if (impl == nullptr || impl->file.empty()) {
+        return kRegInvalidHandle;
     }
-    if (!impl.canSet) {
+    if (!impl->canSet) {
         return kRegAccessDenied;
     }
     nlohmann::json values;
-    const long rc = Load(impl.file, values);
+    const long rc = Load(impl->file, values);
     if (rc != kRegOk) {
         return rc;  // a damaged key is left alone rather than overwritten
     }
@@ -143,7 +151,7 @@ long SetEntry(const RegistryKey::Impl& impl, const std::wstring& name, nlohmann:
     } else {
         values[key] = std::move(entry);
     }
-    return Store(impl.file, values);
+    return Store(impl->file, values);
 }
 
 }  // namespace
@@ -153,30 +161,32 @@ RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 
-static long OpenWith(RegistryKey::Impl& impl, const std::wstring& subKey, bool query, bool set) {
-    impl = RegistryKey::Impl{};
+static long OpenWith(std::unique_ptr<RegistryKey::Impl>& impl, const std::wstring& subKey,
+                     bool query, bool set) {
+    // A moved-from key has no Impl: it may be opened again.
+    impl = std::make_unique<RegistryKey::Impl>();
     const std::string file = KeyFile(subKey);
     if (!IsFile(file)) {
         return kRegNotFound;
     }
-    impl = RegistryKey::Impl{file, query, set};
+    *impl = RegistryKey::Impl{file, query, set};
     return kRegOk;
 }
 
 long RegistryKey::OpenForQuery(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, true, false);
+    return OpenWith(impl_, subKey, true, false);
 }
 
 long RegistryKey::OpenForRead(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, true, false);
+    return OpenWith(impl_, subKey, true, false);
 }
 
 long RegistryKey::OpenForSet(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, false, true);
+    return OpenWith(impl_, subKey, false, true);
 }
 
 long RegistryKey::CreateForSet(const std::wstring& subKey) {
-    *impl_ = Impl{};
+    impl_ = std::make_unique<Impl>();
     const std::string file = KeyFile(subKey);
     if (file.empty()) {
         return kRegNotFound;
@@ -204,7 +214,7 @@ void RegistryKey::Close() {
 
 long RegistryKey::QueryString(const std::wstring& name, std::wstring& out, size_t maxBytes) const {
     if (!IsOpen()) {
-        return kRegInvalidData;
+        return kRegInvalidHandle;
     }
     if (!impl_->canQuery) {
         return kRegAccessDenied;
@@ -232,7 +242,7 @@ long RegistryKey::QueryString(const std::wstring& name, std::wstring& out, size_
 
 long RegistryKey::QueryDword(const std::wstring& name, uint32_t& out) const {
     if (!IsOpen()) {
-        return kRegInvalidData;
+        return kRegInvalidHandle;
     }
     if (!impl_->canQuery) {
         return kRegAccessDenied;
@@ -250,11 +260,11 @@ long RegistryKey::QueryDword(const std::wstring& name, uint32_t& out) const {
 }
 
 long RegistryKey::SetString(const std::wstring& name, const std::wstring& value) {
-    return SetEntry(*impl_, name, {{"type", "REG_SZ"}, {"data", WideToUtf8(value)}});
+    return SetEntry(impl_.get(), name, {{"type", "REG_SZ"}, {"data", WideToUtf8(value)}});
 }
 
 long RegistryKey::SetDword(const std::wstring& name, uint32_t value) {
-    return SetEntry(*impl_, name, {{"type", "REG_DWORD"}, {"data", value}});
+    return SetEntry(impl_.get(), name, {{"type", "REG_DWORD"}, {"data", value}});
 }
 
 long DeleteRegistryKey(const std::wstring& subKey) {

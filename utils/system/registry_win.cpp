@@ -37,28 +37,34 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     return *this;
 }
 
-static long OpenWith(RegistryKey::Impl& impl, const std::wstring& subKey, REGSAM access) {
-    if (impl.key != nullptr) {
-        RegCloseKey(impl.key);
-        impl.key = nullptr;
+static long OpenWith(std::unique_ptr<RegistryKey::Impl>& impl, const std::wstring& subKey,
+                     REGSAM access) {
+    if (!impl) {
+        impl = std::make_unique<RegistryKey::Impl>();  // a moved-from key, opened again
+    } else if (impl->key != nullptr) {
+        RegCloseKey(impl->key);
+        impl->key = nullptr;
     }
-    return RegOpenKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, access, &impl.key);
+    return RegOpenKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, access, &impl->key);
 }
 
 long RegistryKey::OpenForQuery(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, KEY_QUERY_VALUE | KEY_WOW64_32KEY);
+    return OpenWith(impl_, subKey, KEY_QUERY_VALUE | KEY_WOW64_32KEY);
 }
 
 long RegistryKey::OpenForRead(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, KEY_READ);
+    return OpenWith(impl_, subKey, KEY_READ);
 }
 
 long RegistryKey::OpenForSet(const std::wstring& subKey) {
-    return OpenWith(*impl_, subKey, KEY_SET_VALUE | KEY_WOW64_32KEY);
+    return OpenWith(impl_, subKey, KEY_SET_VALUE | KEY_WOW64_32KEY);
 }
 
 long RegistryKey::CreateForSet(const std::wstring& subKey) {
     Close();
+    if (!impl_) {
+        impl_ = std::make_unique<Impl>();
+    }
     return RegCreateKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, nullptr, 0,
                            KEY_SET_VALUE | KEY_QUERY_VALUE | KEY_WOW64_32KEY, nullptr, &impl_->key,
                            nullptr);
@@ -75,20 +81,37 @@ void RegistryKey::Close() {
     }
 }
 
+namespace {
+
+// The type of value `name`, asked before its data: a value of another type
+// is 13 whatever its size (RegQueryValueExW alone would report 234 for a
+// long string read into a DWORD).
+long ValueType(HKEY key, const std::wstring& name, DWORD& type) {
+    return RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, nullptr);
+}
+
+}  // namespace
+
 long RegistryKey::QueryString(const std::wstring& name, std::wstring& out, size_t maxBytes) const {
     if (!IsOpen()) {
-        return ERROR_INVALID_HANDLE;
+        return kRegInvalidHandle;
     }
-    std::vector<BYTE> buffer(maxBytes + sizeof(wchar_t), 0);
-    DWORD size = static_cast<DWORD>(maxBytes);
     DWORD type = 0;
-    const long rc =
-        RegQueryValueExW(impl_->key, name.c_str(), nullptr, &type, buffer.data(), &size);
+    long rc = ValueType(impl_->key, name, type);
     if (rc != ERROR_SUCCESS) {
         return rc;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
         return kRegInvalidData;
+    }
+    std::vector<BYTE> buffer(maxBytes + sizeof(wchar_t), 0);
+    DWORD size = static_cast<DWORD>(maxBytes);
+    rc = RegQueryValueExW(impl_->key, name.c_str(), nullptr, &type, buffer.data(), &size);
+    if (rc != ERROR_SUCCESS) {
+        return rc;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        return kRegInvalidData;  // replaced by another type in between
     }
     const auto* text = reinterpret_cast<const wchar_t*>(buffer.data());
     out.assign(text, wcsnlen(text, size / sizeof(wchar_t)));
@@ -97,13 +120,23 @@ long RegistryKey::QueryString(const std::wstring& name, std::wstring& out, size_
 
 long RegistryKey::QueryDword(const std::wstring& name, uint32_t& out) const {
     if (!IsOpen()) {
-        return ERROR_INVALID_HANDLE;
+        return kRegInvalidHandle;
+    }
+    DWORD type = 0;
+    long rc = ValueType(impl_->key, name, type);
+    if (rc != ERROR_SUCCESS) {
+        return rc;
+    }
+    if (type != REG_DWORD) {
+        return kRegInvalidData;
     }
     DWORD value = 0;
     DWORD size = sizeof value;
-    DWORD type = 0;
-    const long rc = RegQueryValueExW(impl_->key, name.c_str(), nullptr, &type,
-                                     reinterpret_cast<BYTE*>(&value), &size);
+    rc = RegQueryValueExW(impl_->key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                          &size);
+    if (rc == ERROR_MORE_DATA) {
+        return kRegInvalidData;  // a REG_DWORD of the wrong size is no DWORD
+    }
     if (rc != ERROR_SUCCESS) {
         return rc;
     }
@@ -116,7 +149,7 @@ long RegistryKey::QueryDword(const std::wstring& name, uint32_t& out) const {
 
 long RegistryKey::SetString(const std::wstring& name, const std::wstring& value) {
     if (!IsOpen()) {
-        return ERROR_INVALID_HANDLE;
+        return kRegInvalidHandle;
     }
     return RegSetValueExW(impl_->key, name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(value.c_str()),
@@ -125,7 +158,7 @@ long RegistryKey::SetString(const std::wstring& name, const std::wstring& value)
 
 long RegistryKey::SetDword(const std::wstring& name, uint32_t value) {
     if (!IsOpen()) {
-        return ERROR_INVALID_HANDLE;
+        return kRegInvalidHandle;
     }
     const DWORD data = value;
     return RegSetValueExW(impl_->key, name.c_str(), 0, REG_DWORD,
