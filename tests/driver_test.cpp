@@ -29,9 +29,7 @@ struct Received {
 class DriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedLogDir_ = Utils::g_wstrLogDir.substr(0, Utils::g_wstrLogDir.size() - 1);
-        Utils::ResetLogForTesting(logDir_.path());
-        Utils::SetErrorLogFlagFileForTesting(Utils::WideToUtf8(logDir_.Child(L"no-flag")));
+        Utils::SetErrorLogFlagFileForTesting(Utils::WideToUtf8(files_.Child(L"no-flag")));
         ParseCommandLine({L"TavoInstaller", L"--test"});
         SetMainWindow(&queue_);
         doWorkTotalTime = downloadVersionTime = excuteVersionTime = 0;
@@ -113,7 +111,6 @@ class DriverTest : public ::testing::Test {
 
     void TearDown() override {
         SetMainWindow(nullptr);
-        Utils::ResetLogForTesting(savedLogDir_);
         ParseCommandLine({L"TavoInstaller"});
     }
 
@@ -132,7 +129,7 @@ class DriverTest : public ::testing::Test {
             }
             received_.push_back(r);
         }
-        log_ = TestSupport::ReadBytes(Utils::g_wstrLogFile);
+        log_ = logCapture_.Text();
     }
 
     int32_t Status() const { return queue_.Shared().m_iStatusCode; }
@@ -147,17 +144,10 @@ class DriverTest : public ::testing::Test {
     }
 
     bool Logged(const std::string& text) const { return log_.find(text) != std::string::npos; }
-    size_t CountLogged(const std::string& text) const {
-        size_t n = 0;
-        for (size_t pos = 0; (pos = log_.find(text, pos)) != std::string::npos; ++pos) {
-            ++n;
-        }
-        return n;
-    }
+    size_t CountLogged(const std::string& text) const { return logCapture_.Count(text); }
 
-    TempDir logDir_;
+    TestSupport::LogCapture logCapture_;
     TempDir files_;
-    std::wstring savedLogDir_;
     std::wstring installer_ = files_.Child(L"setup.exe");
     std::wstring config_ = files_.Child(L"config.ini");
     std::string configUrl_;

@@ -8,11 +8,9 @@ namespace {
 
 class PipelineConfigTest : public ::testing::Test {
   protected:
-    void SetUp() override { TestSupport::UnsetEnv(kTestBaseUrlVariable); }
-    void TearDown() override {
-        TestSupport::UnsetEnv(kTestBaseUrlVariable);
-        ParseCommandLine({L"TavoInstaller"});
-    }
+    void TearDown() override { ParseCommandLine({L"TavoInstaller"}); }
+
+    TestSupport::ScopedEnv noOverride_{kTestBaseUrlVariable, TestSupport::ScopedEnv::Unset{}};
 };
 
 TEST_F(PipelineConfigTest, SwitchTable) {

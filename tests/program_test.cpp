@@ -11,11 +11,10 @@ namespace {
 
 TEST(Program, RunsThePipelineAndEndsWithZero) {
     TestSupport::TempDir tmp;
-    TestSupport::SetEnv("TMP", Utils::WideToUtf8(tmp.path()));
-    TestSupport::SetEnv("TAVO_TEST_BASE_URL", "http://127.0.0.1:9");
+    const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
+    const TestSupport::ScopedEnv service("TAVO_TEST_BASE_URL", "http://127.0.0.1:9");
     const std::wstring program = TestSupport::SiblingProgram(L"TavoInstaller");
     const int code = Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test");
-    TestSupport::UnsetEnv("TAVO_TEST_BASE_URL");
     EXPECT_EQ(0, code);
     const std::string log = TestSupport::ReadBytes(tmp.Child(L"Tavo_installer.log"));
     EXPECT_NE(std::string::npos, log.find("OUT:INFO:releaseMode:0")) << log;
