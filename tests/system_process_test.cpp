@@ -81,6 +81,12 @@ TEST_F(ProcessTest, MissingProgramGivesMinusOneAndOneErrorLineWithErrorTwo) {
     EXPECT_TRUE(Utils::PendingFaults().empty()) << "a start failure queues no fault";
 }
 
+TEST_F(ProcessTest, StartFailureWithAnEmptyArgumentTextKeepsTheErrorText) {
+    const std::wstring missing = dir_.Child(L"no-such-program") + TestSupport::ProgramSuffix();
+    EXPECT_EQ(-1, Utils::ExecutExeAtNewProcess(missing, L""));
+    EXPECT_NE(std::string::npos, log_.Text().find(",strArgv:\n2,")) << log_.Text();
+}
+
 TEST_F(ProcessTest, ArgumentTextsOfTheBufferSizeOrMoreAreRefusedNotCut) {
     std::wstring arguments = OutArg() + L" ";
     arguments.append(Utils::kCommandLineCapacity - arguments.size(), L'a');

@@ -11,18 +11,13 @@
 #include "utils/log/textconv.h"
 #include "utils/system/faults.h"
 #include "utils/system/process.h"
+#include "utils/system/process_log.h"
 
 extern char** environ;
 
 namespace Utils {
 
 namespace {
-
-void LogStartFailure(const std::wstring& program, const std::wstring& arguments) {
-    const uint32_t error = LastSystemError();
-    LOGW_ERROR(L"CreateProcessA failed, strExe:", program, L",strArgv:", arguments, L"\n",
-               SystemErrorToStringW(error));
-}
 
 // Starts `program` with `args` (argv[0] first); the child inherits no
 // descriptor beyond the standard three, like a Windows child that inherits
@@ -48,7 +43,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     if (arguments.size() >= kCommandLineCapacity) {
         // Cutting the text would hand the child a different command line.
         SetLastSystemError(E2BIG);
-        LogStartFailure(program, arguments);
+        detail::LogProcessStartFailure(program, arguments);
         return -1;
     }
     const std::string path = WideToUtf8(program);
@@ -64,7 +59,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     const int rc = Spawn(path, args, pid);
     if (rc != 0) {
         SetLastSystemError(static_cast<uint32_t>(rc));
-        LogStartFailure(program, arguments);
+        detail::LogProcessStartFailure(program, arguments);
         return -1;
     }
     int status = 0;

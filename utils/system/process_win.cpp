@@ -7,18 +7,9 @@
 #include "utils/log/textconv.h"
 #include "utils/system/faults.h"
 #include "utils/system/process.h"
+#include "utils/system/process_log.h"
 
 namespace Utils {
-
-namespace {
-
-void LogStartFailure(const std::wstring& program, const std::wstring& arguments) {
-    const uint32_t error = LastSystemError();
-    LOGW_ERROR(L"CreateProcessA failed, strExe:", program, L",strArgv:", arguments, L"\n",
-               SystemErrorToStringW(error));
-}
-
-}  // namespace
 
 int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments) {
     LOG_ENTRY();
@@ -26,7 +17,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     if (arguments.size() >= kCommandLineCapacity) {
         // Cutting the text would hand the child a different command line.
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        LogStartFailure(program, arguments);
+        detail::LogProcessStartFailure(program, arguments);
         return -1;
     }
     STARTUPINFOW startup{};
@@ -37,7 +28,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     wchar_t* commandLine = arguments.empty() ? nullptr : buffer.data();
     if (!CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-        LogStartFailure(program, arguments);
+        detail::LogProcessStartFailure(program, arguments);
         return -1;
     }
     WaitForSingleObject(info.hProcess, INFINITE);
