@@ -66,8 +66,7 @@ class Driver {
         Utils::EnableDesktopErrorLog();
         if (ExitPolled() && DeviceStep() && ExitPolled() && UuidStep()) {
             NotifyProgress(1, 0, 0);
-            ReportStep();
-            if (EditionStep()) {
+            if (ReportStep() && EditionStep()) {
                 m_zelInstallPath = m_stages.chooseInstallRoot();
                 NotifyProgress(2, 0, 0);
                 if (DownloadVersionStep() && DownloadConfigStep()) {
@@ -129,23 +128,22 @@ class Driver {
         return true;
     }
 
-    // The start report: not fatal when every pass fails; the status code then
-    // keeps the last failure.
-    void ReportStep() {
+    // The start report: not fatal when every pass fails (the status code then
+    // keeps the last failure); false only for an exit request.
+    bool ReportStep() {
         const uint32_t begin = Tick();
         DRIVER_INFO("Timestamp tickUploadCountInfo begin ", N(begin));
         for (int pass = 1; pass <= 3; ++pass) {
             for (const std::string& url : reportUrls) {
                 if (!ExitPolled("UploadCountInfo cancel, IsNeedExit=true, exit thread")) {
-                    m_cancelled = true;
-                    return;
+                    return false;
                 }
                 const uint32_t attempt = AttemptBegin("UploadCountInfo for begin ", pass);
                 const int code = m_stages.uploadCountInfo(url, m_device, m_uuid, 1, 0, L"");
                 EndLine("UploadCountInfo for end ", attempt);
                 if (code == 0) {
                     EndLine("Timestamp UploadCountInfo end ", begin);
-                    return;
+                    return true;
                 }
                 m_shared.m_iStatusCode = code;
             }
@@ -154,12 +152,10 @@ class Driver {
             m_clock.sleep(pause);
         }
         EndLine("Timestamp UploadCountInfo end ", begin);
+        return true;
     }
 
     bool EditionStep() {
-        if (m_cancelled) {
-            return false;
-        }
         const uint32_t begin = Tick();
         DRIVER_INFO("Timestamp RequestDownloadUrl begin ", N(begin));
         GrowingPause pause;
@@ -314,7 +310,6 @@ class Driver {
     const PipelineClock& m_clock;
     SharedState& m_shared;
     uint32_t m_start = 0;
-    bool m_cancelled = false;
     DeviceInfo m_device;
     std::wstring m_uuid;
     std::string m_installUrl, m_configUrl;

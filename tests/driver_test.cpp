@@ -245,6 +245,19 @@ TEST_F(DriverTest, FailedStartReportIsNotFatalAndKeepsItsCode) {
     EXPECT_TRUE(Logged("OUT:ERROR:http download canceled"));
 }
 
+TEST_F(DriverTest, ExitRequestDuringTheStartReportEndsTheRun) {
+    reportResult_ = [this](const std::string&) {
+        queue_.Shared().m_bNeedExit = true;
+        return 1008;
+    };
+    Run();
+    EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1124"}), Messages());
+    EXPECT_EQ(1008, Status()) << "the failed report's code stays";
+    EXPECT_EQ((std::vector<uint32_t>{500}), pauses_);
+    EXPECT_TRUE(Logged("OUT:ERROR:UploadCountInfo cancel, IsNeedExit=true, exit thread"));
+    EXPECT_FALSE(Logged("Timestamp RequestDownloadUrl"));
+}
+
 TEST_F(DriverTest, SecondReportUrlIsTriedInTheSamePass) {
     ParseCommandLine({L"TavoInstaller"});  // release mode: two addresses
     reportResult_ = [](const std::string& url) { return url == reportUrls[0] ? 1007 : 0; };

@@ -134,11 +134,11 @@ TEST(MessageQueue, KeepsPostingOrderAcrossThreads) {
 }
 
 TEST(MessageQueue, FreesUntakenPayloadsWhenDestroyed) {
+    // The sanitizer build reports a leak if the queue drops them unfreed.
     MessageQueue queue;
-    SetMainWindow(&queue);
-    NotifyStatus(L"never read", 0);
-    NotifyProgress(3, 1, 1);
-    SetMainWindow(nullptr);
+    EXPECT_TRUE(queue.Post(kMsgStatusText, reinterpret_cast<intptr_t>(new std::wstring(L"x"))));
+    EXPECT_TRUE(queue.Post(kMsgProgress, reinterpret_cast<intptr_t>(new ProgressInfo{3, 1, 1})))
+        << "the queue owns what it accepted";
 }
 
 }  // namespace

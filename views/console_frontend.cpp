@@ -1,5 +1,7 @@
 #include "views/console_frontend.h"
 
+#include <cstdio>
+
 #include "services/main_window_link.h"
 #include "services/notify.h"
 #include "utils/log/textconv.h"
@@ -36,4 +38,14 @@ std::string DescribeNotification(uint32_t message, intptr_t payload) {
             FreePayload(message, payload);
             return {};
     }
+}
+
+bool ShowNotification(uint32_t message, intptr_t payload) {
+    const std::string line = DescribeNotification(message, payload);
+    if (!line.empty()) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    return message == kMsgWorkerDone;
 }

@@ -15,3 +15,7 @@ int RunConsoleFrontEnd();
 // The console line for a received notification; takes over and frees its
 // payload. "" for messages that show nothing.
 std::string DescribeNotification(uint32_t message, intptr_t payload);
+
+// Prints the notification's line on standard output (UTF-8) and frees its
+// payload. Returns true for the worker's final message (1124). UI thread.
+bool ShowNotification(uint32_t message, intptr_t payload);

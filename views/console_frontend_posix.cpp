@@ -1,5 +1,4 @@
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "services/message_queue.h"
@@ -18,12 +17,7 @@ int RunConsoleFrontEnd() {
         if (!window.Take(m, std::chrono::hours(24))) {
             continue;
         }
-        const std::string line = DescribeNotification(m.message, m.payload);
-        if (!line.empty()) {
-            std::printf("%s\n", line.c_str());
-            std::fflush(stdout);
-        }
-        if (m.message == kMsgWorkerDone) {
+        if (ShowNotification(m.message, m.payload)) {
             break;
         }
     }

@@ -52,14 +52,7 @@ int RunConsoleFrontEnd() {
             DispatchMessageW(&msg);
             continue;
         }
-        const std::string line =
-            DescribeNotification(msg.message, static_cast<intptr_t>(msg.lParam));
-        if (!line.empty()) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
-        }
-        if (msg.message == kMsgWorkerDone) {
+        if (ShowNotification(msg.message, static_cast<intptr_t>(msg.lParam))) {
             break;
         }
     }

@@ -31,7 +31,8 @@ class RegistryKey {
   public:
     RegistryKey();
     ~RegistryKey();
-    RegistryKey(RegistryKey&&) noexcept;
+    // A moved-from key is left closed, and may be opened again.
+    RegistryKey(RegistryKey&&);
     RegistryKey& operator=(RegistryKey&&) noexcept;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;

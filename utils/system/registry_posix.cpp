@@ -132,15 +132,15 @@ long Entry(const std::string& file, const std::wstring& name, const char* type,
     return kRegOk;
 }
 
-long SetEntry(const RegistryKey::Impl* impl, const std::wstring& name, nlohmann::json entry) {
-    if (impl == nullptr || impl->file.empty()) {
+long SetEntry(const RegistryKey::Impl& impl, const std::wstring& name, nlohmann::json entry) {
+    if (impl.file.empty()) {
         return kRegInvalidHandle;
     }
-    if (!impl->canSet) {
+    if (!impl.canSet) {
         return kRegAccessDenied;
     }
     nlohmann::json values;
-    const long rc = Load(impl->file, values);
+    const long rc = Load(impl.file, values);
     if (rc != kRegOk) {
         return rc;  // a damaged key is left alone rather than overwritten
     }
@@ -151,42 +151,48 @@ long SetEntry(const RegistryKey::Impl* impl, const std::wstring& name, nlohmann:
     } else {
         values[key] = std::move(entry);
     }
-    return Store(impl->file, values);
+    return Store(impl.file, values);
 }
 
 }  // namespace
 
 RegistryKey::RegistryKey() : impl_(std::make_unique<Impl>()) {}
 RegistryKey::~RegistryKey() = default;
-RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
-RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+RegistryKey::RegistryKey(RegistryKey&& other) : RegistryKey() {
+    std::swap(impl_, other.impl_);
+}
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+        Close();
+        std::swap(impl_, other.impl_);
+    }
+    return *this;
+}
 
-static long OpenWith(std::unique_ptr<RegistryKey::Impl>& impl, const std::wstring& subKey,
-                     bool query, bool set) {
-    // A moved-from key has no Impl: it may be opened again.
-    impl = std::make_unique<RegistryKey::Impl>();
+static long OpenWith(RegistryKey::Impl& impl, const std::wstring& subKey, bool query, bool set) {
+    impl = RegistryKey::Impl{};
     const std::string file = KeyFile(subKey);
     if (!IsFile(file)) {
         return kRegNotFound;
     }
-    *impl = RegistryKey::Impl{file, query, set};
+    impl = RegistryKey::Impl{file, query, set};
     return kRegOk;
 }
 
 long RegistryKey::OpenForQuery(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, true, false);
+    return OpenWith(*impl_, subKey, true, false);
 }
 
 long RegistryKey::OpenForRead(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, true, false);
+    return OpenWith(*impl_, subKey, true, false);
 }
 
 long RegistryKey::OpenForSet(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, false, true);
+    return OpenWith(*impl_, subKey, false, true);
 }
 
 long RegistryKey::CreateForSet(const std::wstring& subKey) {
-    impl_ = std::make_unique<Impl>();
+    *impl_ = Impl{};
     const std::string file = KeyFile(subKey);
     if (file.empty()) {
         return kRegNotFound;
@@ -203,13 +209,11 @@ long RegistryKey::CreateForSet(const std::wstring& subKey) {
 }
 
 bool RegistryKey::IsOpen() const {
-    return impl_ && !impl_->file.empty();
+    return !impl_->file.empty();
 }
 
 void RegistryKey::Close() {
-    if (impl_) {
-        *impl_ = Impl{};
-    }
+    *impl_ = Impl{};
 }
 
 long RegistryKey::QueryString(const std::wstring& name, std::wstring& out, size_t maxBytes) const {
@@ -260,11 +264,11 @@ long RegistryKey::QueryDword(const std::wstring& name, uint32_t& out) const {
 }
 
 long RegistryKey::SetString(const std::wstring& name, const std::wstring& value) {
-    return SetEntry(impl_.get(), name, {{"type", "REG_SZ"}, {"data", WideToUtf8(value)}});
+    return SetEntry(*impl_, name, {{"type", "REG_SZ"}, {"data", WideToUtf8(value)}});
 }
 
 long RegistryKey::SetDword(const std::wstring& name, uint32_t value) {
-    return SetEntry(impl_.get(), name, {{"type", "REG_DWORD"}, {"data", value}});
+    return SetEntry(*impl_, name, {{"type", "REG_DWORD"}, {"data", value}});
 }
 
 long DeleteRegistryKey(const std::wstring& subKey) {

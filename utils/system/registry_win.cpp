@@ -28,50 +28,46 @@ RegistryKey::RegistryKey() : impl_(std::make_unique<Impl>()) {}
 RegistryKey::~RegistryKey() {
     Close();
 }
-RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
+RegistryKey::RegistryKey(RegistryKey&& other) : RegistryKey() {
+    std::swap(impl_, other.impl_);
+}
 RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     if (this != &other) {
         Close();
-        impl_ = std::move(other.impl_);
+        std::swap(impl_, other.impl_);
     }
     return *this;
 }
 
-static long OpenWith(std::unique_ptr<RegistryKey::Impl>& impl, const std::wstring& subKey,
-                     REGSAM access) {
-    if (!impl) {
-        impl = std::make_unique<RegistryKey::Impl>();  // a moved-from key, opened again
-    } else if (impl->key != nullptr) {
-        RegCloseKey(impl->key);
-        impl->key = nullptr;
+static long OpenWith(RegistryKey::Impl& impl, const std::wstring& subKey, REGSAM access) {
+    if (impl.key != nullptr) {
+        RegCloseKey(impl.key);
+        impl.key = nullptr;
     }
-    return RegOpenKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, access, &impl->key);
+    return RegOpenKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, access, &impl.key);
 }
 
 long RegistryKey::OpenForQuery(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, KEY_QUERY_VALUE | KEY_WOW64_32KEY);
+    return OpenWith(*impl_, subKey, KEY_QUERY_VALUE | KEY_WOW64_32KEY);
 }
 
 long RegistryKey::OpenForRead(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, KEY_READ);
+    return OpenWith(*impl_, subKey, KEY_READ);
 }
 
 long RegistryKey::OpenForSet(const std::wstring& subKey) {
-    return OpenWith(impl_, subKey, KEY_SET_VALUE | KEY_WOW64_32KEY);
+    return OpenWith(*impl_, subKey, KEY_SET_VALUE | KEY_WOW64_32KEY);
 }
 
 long RegistryKey::CreateForSet(const std::wstring& subKey) {
     Close();
-    if (!impl_) {
-        impl_ = std::make_unique<Impl>();
-    }
     return RegCreateKeyExW(HKEY_CURRENT_USER, FullSubKey(subKey).c_str(), 0, nullptr, 0,
                            KEY_SET_VALUE | KEY_QUERY_VALUE | KEY_WOW64_32KEY, nullptr, &impl_->key,
                            nullptr);
 }
 
 bool RegistryKey::IsOpen() const {
-    return impl_ && impl_->key != nullptr;
+    return impl_->key != nullptr;
 }
 
 void RegistryKey::Close() {
