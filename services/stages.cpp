@@ -3,25 +3,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "services/device_fingerprint.h"
 #include "services/main_window_link.h"
 #include "services/notify.h"
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/system/disk.h"
-#include "utils/system/identity.h"
 
 namespace {
 
 constexpr int kDownloadUnavailable = 0x2000 + 1;
-
-int DeviceInfoOfFailedQueries(DeviceInfo& device) {
-    LOG_INFO("Services::GetDeviceInfo");
-    device = DeviceInfo{};
-    device.osVersion = L"6.1";
-    device.osName = L"Windows Default " + device.osVersion;
-    device.is64Bit = Utils::GetOSBits() == 64;
-    return 0;
-}
 
 void LaunchUnavailable(const LaunchRequest&) {
     LOG_ERROR("the full installer cannot be launched by this build");
@@ -35,11 +26,8 @@ void LaunchUnavailable(const LaunchRequest&) {
 
 PipelineStages DefaultStages() {
     PipelineStages stages;
-    stages.getDeviceInfo = DeviceInfoOfFailedQueries;
-    stages.createUuid = [](std::wstring&) {
-        LOG_INFO("Services::CreateUUID");
-        return 1002;
-    };
+    stages.getDeviceInfo = Services::GetDeviceInfo;
+    stages.createUuid = Services::CreateUUID;
     stages.uploadCountInfo = [](const std::string&, const DeviceInfo&, const std::wstring&, uint8_t,
                                 int32_t, std::wstring) {
         LOG_INFO("Services::UploadCountInfo");

@@ -52,10 +52,9 @@ struct PipelineStages {
 };
 
 // The stages of this build. A stage that is not built yet fails with its own
-// failure code rather than pretend success: CreateUUID 1002, the report 1008,
-// the edition request 1013, a download 0x2000 + 1 (Unknown), the launch -1
-// with "安装程序遇到错误"; the fingerprint stays at the values of a machine
-// whose every query failed, and no alternative install root is chosen.
+// failure code rather than pretend success: the report 1008, the edition
+// request 1013, a download 0x2000 + 1 (Unknown), the launch -1 with
+// "安装程序遇到错误"; no alternative install root is chosen.
 PipelineStages DefaultStages();
 
 // Deletes the downloaded installer and, when that worked, its folder if it is

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/testsupport.h"
 #include "utils/json/jsonutils.h"
+#include "utils/log/fileutil.h"
 
 namespace {
 
@@ -21,11 +24,14 @@ TEST(JsonReadFile, AcceptsOneJsonTextOnly) {
         {"comment.json", "{\"a\":1} // note", -1, "comments are not allowed"},
         {"crlf.json", "{\r\n\"a\": 1\r\n}\r\n", 0, "CR LF line ends"},
         {"number.json", "5", 0, "any JSON text, not only objects"},
+        {"folder.json", nullptr, -1, "a folder of that name: refused, never thrown"},
     };
     for (const auto& c : cases) {
         const std::wstring path = dir.Child(std::wstring(c.name, c.name + strlen(c.name)));
         if (c.contents != nullptr) {
             ASSERT_TRUE(TestSupport::WriteBytes(path, c.contents));
+        } else if (std::string(c.name) == "folder.json") {
+            std::filesystem::create_directory(Utils::NativePath(path));
         }
         nlohmann::json value = {{"stale", true}};
         EXPECT_EQ(c.result, Utils::JsonReadFile(path, value)) << c.why;

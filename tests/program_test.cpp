@@ -21,6 +21,13 @@ TEST(Program, RunsThePipelineAndEndsWithZero) {
     EXPECT_NE(std::string::npos, log.find("service:http://127.0.0.1:9")) << log;
     EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork begin ")) << log;
     EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork end ")) << log;
+    // The fingerprint and the UUID are taken; with no service the report runs
+    // its three passes and the edition request its ten, with their pauses.
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp CreateUUID end ")) << log;
+    EXPECT_NE(std::string::npos, log.find("UploadCountInfo failed, will retry. Sleep 1500")) << log;
+    EXPECT_NE(std::string::npos, log.find(" at 10 times.")) << log;
+    EXPECT_NE(std::string::npos, log.find("RequestDownloadUrl failed, will retry. Sleep 23000"))
+        << log;
 }
 
 TEST(Program, CarriesItsVersion) {

@@ -122,3 +122,18 @@ TEST_F(PosixRegistryFile, DamagedFileIsNeverOverwritten) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PosixRegistryFile, KeyFileTurnedIntoAFolderReadsAsDamaged) {
+    ASSERT_TRUE(WriteBytes(File(), R"({"pv": {"type": "REG_SZ", "data": "1.0"}})"));
+    Utils::RegistryKey key;
+    ASSERT_EQ(Utils::kRegOk, key.OpenForQuery(L"Software\\Tavo"));
+    std::filesystem::remove(Utils::WideToUtf8(File()));
+    std::filesystem::create_directory(Utils::WideToUtf8(File()));
+    std::wstring value = L"untouched";
+    EXPECT_EQ(Utils::kRegInvalidData, key.QueryString(L"pv", value));
+    EXPECT_EQ(L"untouched", value);
+}
+
+}  // namespace

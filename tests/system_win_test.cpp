@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <filesystem>
+#include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/support/testsupport.h"
 #include "utils/log/textconv.h"
@@ -12,6 +17,7 @@
 #include "utils/system/drives.h"
 #include "utils/system/faults.h"
 #include "utils/system/fileversion.h"
+#include "utils/system/hwinfo.h"
 #include "utils/system/identity.h"
 
 using TestSupport::TempDir;
@@ -40,6 +46,40 @@ TEST(WindowsIdentity, LocalAppDataFolderExists) {
     ASSERT_TRUE(Utils::GetLocalAppDataPath(dir));
     EXPECT_EQ(L':', dir.at(1)) << Utils::WideToUtf8(dir);
     EXPECT_TRUE(TestSupport::Exists(dir)) << Utils::WideToUtf8(dir);
+}
+
+TEST(WindowsWmi, ValuesOfTheOperatingSystemAndTheAdapters) {
+    std::vector<std::wstring> values;
+    ASSERT_EQ(0, Utils::GetWmiValue(L"win32_operatingsystem", L"name", L"", values));
+    ASSERT_FALSE(values.empty());
+    EXPECT_NE(std::wstring::npos, values.front().find(L'|'))
+        << "product|windows directory|boot partition: " << Utils::WideToUtf8(values.front());
+    std::wstring mainboard;
+    EXPECT_EQ(0, Utils::GetMainboardUUID(mainboard));
+}
+
+TEST(WindowsWmi, SingleThreadedApartmentGets11AndTheVersionStillComes) {
+    int mainboardCode = -1, versionCode = -1;
+    std::wstring mainboard = L"stale", version;
+    std::thread sta([&] {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        mainboardCode = Utils::GetMainboardUUID(mainboard);
+        versionCode = Utils::GetOSVersion(version);
+        CoUninitialize();
+    });
+    sta.join();
+    EXPECT_EQ(Utils::kWmiComInitFailed, mainboardCode);
+    EXPECT_EQ(L"", mainboard);
+    EXPECT_EQ(0, versionCode);
+    // The fallback is kernelbase.dll's file version (Wine's builtin one has no
+    // version resource: then the version stays empty).
+    std::wstring fileVersion;
+    if (Utils::GetFileVersion(L"kernelbase.dll", fileVersion) && !fileVersion.empty()) {
+        EXPECT_TRUE(std::regex_match(Utils::WideToUtf8(version), std::regex("\\d+\\.\\d+")))
+            << "from kernelbase.dll " << Utils::WideToUtf8(fileVersion);
+    } else {
+        EXPECT_EQ(L"", version);
+    }
 }
 
 TEST(WindowsDrives, ListHasTheSystemDriveAndNoDriveIsUsb) {

@@ -101,6 +101,36 @@ TEST(CheckFile, NonAsciiPathsWork) {
     EXPECT_EQ(0, Utils::CheckFileW(path));
 }
 
+TEST(ReadFile, WholeFileOrItsTailUnchanged) {
+    TestSupport::TempDir dir;
+    const std::wstring file = dir.Child(L"安装.log");
+    ASSERT_TRUE(TestSupport::WriteBytes(file, std::string("ab\r\ncd\xFF\x00z", 9)));
+    const struct {
+        size_t maxBytes;
+        std::string expected;
+        const char* why;
+    } cases[] = {
+        {100, std::string("ab\r\ncd\xFF\x00z", 9), "shorter than the limit: whole"},
+        {9, std::string("ab\r\ncd\xFF\x00z", 9), "exactly the limit: whole"},
+        {8, std::string("b\r\ncd\xFF\x00z", 8), "one byte over: loses its first byte"},
+        {0, "", "nothing wanted"},
+    };
+    for (const auto& c : cases) {
+        std::string out = "stale";
+        EXPECT_TRUE(Utils::ReadFileTail(file, c.maxBytes, out)) << c.why;
+        EXPECT_EQ(c.expected, out) << c.why;
+    }
+    std::string whole;
+    EXPECT_TRUE(Utils::ReadFileBytes(file, whole));
+    EXPECT_EQ(9u, whole.size());
+    for (const std::wstring& bad : {dir.path(), dir.Child(L"missing")}) {
+        std::string out = "stale";
+        EXPECT_FALSE(Utils::ReadFileBytes(bad, out)) << "a folder or a missing file";
+        EXPECT_EQ("", out);
+        EXPECT_FALSE(Utils::ReadFileTail(bad, 10, out));
+    }
+}
+
 TEST(DesktopPath, IsFound) {
     std::string desktop;
     EXPECT_TRUE(Utils::GetDesktopPathA(desktop));

@@ -1,15 +1,20 @@
 #include "utils/json/jsonutils.h"
 
-#include <fstream>
-
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 
 namespace Utils {
 
 int JsonReadFile(const std::wstring& path, nlohmann::json& out) {
-    std::ifstream in(NativePath(path));
-    out = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false,
+    // The bytes are read first and parsed as a text: a stream would throw
+    // from inside the parser for a folder or a failed read, and a parser
+    // without exceptions does not catch those.
+    std::string text;
+    if (!ReadFileBytes(path, text)) {
+        out = nlohmann::json(nlohmann::json::value_t::discarded);
+        return -1;
+    }
+    out = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false,
                                 /*ignore_comments=*/false);
     return out.is_discarded() ? -1 : 0;
 }

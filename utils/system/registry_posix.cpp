@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "utils/log/fileutil.h"
 #include "utils/log/textconv.h"
 #include "utils/log/xdg_posix.h"
 #include "utils/system/disk.h"
@@ -58,13 +59,14 @@ bool IsFile(const std::string& path) {
 }
 
 // Reads the key's values; 0, 2 when the file is gone, 13 when it holds no
-// JSON object.
+// JSON object or cannot be read (a folder in its place included: a stream
+// would throw from inside the parser there).
 long Load(const std::string& file, nlohmann::json& values) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return kRegNotFound;
+    std::string text;
+    if (!ReadFileBytes(Utf8ToWide(file), text)) {
+        return access(file.c_str(), F_OK) != 0 ? kRegNotFound : kRegInvalidData;
     }
-    values = nlohmann::json::parse(in, nullptr, false);
+    values = nlohmann::json::parse(text, nullptr, false);
     return values.is_object() ? kRegOk : kRegInvalidData;
 }
 
