@@ -6,6 +6,7 @@
 #include "services/main_window_link.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"
+#include "services/status_codes.h"
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/log/textconv.h"
@@ -102,7 +103,16 @@ class Driver {
             return true;
         }
         DRIVER_ERROR(message, "\n", LastError());
+        StoppedOnRequest();
         return false;
+    }
+
+    // A run that stops on request before the full installer ran has not
+    // succeeded: unless a failure is already recorded, it says so, so that
+    // the final report never counts it as an install.
+    void StoppedOnRequest() {
+        int32_t none = 0;
+        m_shared.m_iStatusCode.compare_exchange_strong(none, kStatusStoppedOnRequest);
     }
 
     bool DeviceStep() {
@@ -213,6 +223,7 @@ class Driver {
             }
             if (code == kCanceled) {
                 DRIVER_ERROR("http download canceled", "\n", LastError());
+                StoppedOnRequest();
                 return false;
             }
             m_shared.m_iStatusCode = 1014;
@@ -253,6 +264,7 @@ class Driver {
                     done = true;
                 } else if (code == kCanceled) {
                     DRIVER_ERROR("http download config canceled", "\n", LastError());
+                    StoppedOnRequest();
                     return false;
                 } else {
                     NotifyStatus(RetryText(L"糟糕！配置下载失败。正在重试…[%d/%d]", k, 3), 0);

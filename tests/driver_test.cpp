@@ -178,7 +178,7 @@ TEST_F(DriverTest, ExitRequestedBeforeTheWorkerStarts) {
     queue_.Shared().m_bNeedExit = true;
     Run();
     EXPECT_EQ(std::vector<std::wstring>{L"1124"}, Messages());
-    EXPECT_EQ(0, Status());
+    EXPECT_EQ(1015, Status()) << "stopped on request, not a success";
     EXPECT_TRUE(calls_.empty());
     EXPECT_TRUE(Logged("-Services::DoWork-("));
     EXPECT_TRUE(Logged("OUT:INFO:Timestamp doWork begin 1000"));
@@ -295,9 +295,19 @@ TEST_F(DriverTest, CancelledInstallerDownloadDeletesNothing) {
     Run();
     EXPECT_EQ((std::vector<std::wstring>{L"1127:正在联网…", L"1127:正在下载…", L"1124"}),
               Messages());
-    EXPECT_EQ(0, Status());
+    EXPECT_EQ(1015, Status()) << "stopped on request, not a success";
     EXPECT_TRUE(Logged("OUT:ERROR:http download canceled"));
     EXPECT_EQ(calls_.end(), std::find(calls_.begin(), calls_.end(), "remove"));
+}
+
+TEST_F(DriverTest, CancelledConfigDownloadIsAStopOnRequestToo) {
+    configUrl_ = "http://cfg/config.ini";
+    configResult_ = [](std::wstring&) { return 0x2007; };
+    Run();
+    EXPECT_EQ(1015, Status());
+    EXPECT_TRUE(Logged("OUT:ERROR:http download config canceled"));
+    EXPECT_EQ(calls_.end(), std::find(calls_.begin(), calls_.end(), "launch"));
+    EXPECT_EQ(L"1124", Messages().back());
 }
 
 TEST_F(DriverTest, ExitRequestDuringTheDownloadRetries) {

@@ -83,6 +83,19 @@ TEST(CreateDirectories, RelativeAndEmptyPathsCreateNothing) {
     EXPECT_TRUE(IsEmptyDirectory(dir.path()));
 }
 
+TEST(UniqueTempDirectory, EveryCallMakesANewFolderInTheTemporaryFolder) {
+    std::wstring first, second;
+    ASSERT_TRUE(Utils::CreateUniqueTempDirectory(first));
+    ASSERT_TRUE(Utils::CreateUniqueTempDirectory(second));
+    EXPECT_NE(first, second);
+    for (const std::wstring& dir : {first, second}) {
+        EXPECT_EQ(Utils::PathSeparator(), dir.substr(dir.size() - 1)) << Utils::WideToUtf8(dir);
+        EXPECT_TRUE(std::filesystem::is_directory(Utils::NativePath(dir)));
+        EXPECT_TRUE(std::filesystem::is_empty(Utils::NativePath(dir)));
+        std::filesystem::remove(Utils::NativePath(dir));
+    }
+}
+
 TEST(FreeSpace, ExistingFolderHasANonNegativeCount) {
     TempDir dir;
     int64_t value = -5;

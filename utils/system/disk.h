@@ -38,6 +38,13 @@ bool DeleteFileOnReboot(const std::wstring& path);
 // removed. Called once at start-up.
 int HonourPendingDeletes();
 
+// Creates a directory that did not exist before inside the system's
+// temporary folder (Windows: GetTempPathW; Linux: $TMP, else $TMPDIR, else
+// /tmp), atomically: a name that exists already is never reused. True with
+// `dir` set to it, ending with the separator; false (logged by the caller)
+// when none could be made.
+bool CreateUniqueTempDirectory(std::wstring& dir);
+
 // The "drive" of a path for the disk detail texts: Windows: the path up to
 // and including its first colon ("" without one); Linux: the nearest
 // existing folder of an absolute path ("" for a relative one).

@@ -2,6 +2,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -34,6 +35,26 @@ void MakeDirectoriesUtf8(const std::string& path) {
 }
 
 }  // namespace
+
+bool CreateUniqueTempDirectory(std::wstring& dir) {
+    std::string base = "/tmp";
+    for (const char* variable : {"TMP", "TMPDIR"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            base = value;
+            break;
+        }
+    }
+    while (base.size() > 1 && base.back() == '/') {
+        base.pop_back();
+    }
+    std::string pattern = base + "/tavo-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        return false;
+    }
+    dir = Utf8ToWide(pattern + "/");
+    return true;
+}
 
 void CreateDirectories(const std::wstring& path) {
     const std::string utf8 = WideToUtf8(path);

@@ -5,11 +5,37 @@
 #include <direct.h>
 
 #include "utils/system/disk.h"
+#include "utils/system/identity.h"
 
 namespace Utils {
 
 namespace {
 constexpr int64_t kHugeFreeSpace = int64_t{1} << 40;
+}
+
+bool CreateUniqueTempDirectory(std::wstring& dir) {
+    wchar_t base[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, base);
+    if (length == 0 || length > MAX_PATH) {
+        return false;
+    }
+    // CreateDirectoryW fails for a name that exists: whichever name it makes
+    // is new. Random names keep the tries few.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring name;
+        if (!RandomUuid(name)) {
+            return false;
+        }
+        const std::wstring candidate = std::wstring(base) + L"tavo-" + name.substr(0, 12);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            dir = candidate + L"\\";
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    return false;
 }
 
 void CreateDirectories(const std::wstring& path) {
