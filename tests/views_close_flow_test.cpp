@@ -23,8 +23,13 @@ class CloseFlowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         reportUrls = {kUrlA, kUrlB};
-        shared_.SetUuid(L"UUID");
-        shared_.SetAppVersion(L"2.0.1.5");
+        WorkerValues(shared_);
+    }
+
+    // What the worker leaves after a launch.
+    static void WorkerValues(SharedState& shared) {
+        shared.SetUuid(L"UUID");
+        shared.SetAppVersion(L"2.0.1.5");
     }
 
     // The calls of a final report that the first address accepts.
@@ -42,11 +47,12 @@ class CloseFlowTest : public ::testing::Test {
         dlg_.HandleMessage(1126, TextPayload(text));
     }
 
-    Calls calls_;
-    ViewsTest::FakeView view_{calls_};
-    ViewsTest::FakeExitServices services_{calls_};
-    SharedState shared_;
-    CVorlinInstallerDlg dlg_{view_, shared_, services_.Make(), nullptr};
+    ViewsTest::FakeWindow window_;
+    Calls& calls_ = window_.calls;
+    ViewsTest::FakeView& view_ = window_.view;
+    ViewsTest::FakeExitServices& services_ = window_.services;
+    SharedState& shared_ = window_.shared;
+    CVorlinInstallerDlg& dlg_ = window_.dlg;
     TestSupport::LogCapture log_;
 };
 
@@ -137,23 +143,18 @@ TEST_F(CloseFlowTest, ForcedEndReplacesTheStatusUnlessAnErrorIsShown) {
         {true, 1014, "an error text on screen keeps the worker's code"},
     };
     for (const auto& c : cases) {
-        SharedState shared;
-        shared.SetUuid(L"UUID");
-        shared.SetAppVersion(L"2.0.1.5");
-        Calls calls;
-        ViewsTest::FakeView view(calls);
-        ViewsTest::FakeExitServices services(calls);
-        CVorlinInstallerDlg dlg(view, shared, services.Make(), nullptr);
+        ViewsTest::FakeWindow w;
+        WorkerValues(w.shared);
         TestSupport::LogCapture log;
-        dlg.OnBnClickedButtonExit();
-        shared.m_iStatusCode = 1014;
+        w.dlg.OnBnClickedButtonExit();
+        w.shared.m_iStatusCode = 1014;
         if (c.errorShown) {
-            dlg.HandleMessage(1126, TextPayload(L"安装程序下载失败"));
+            w.dlg.HandleMessage(1126, TextPayload(L"安装程序下载失败"));
         }
-        calls.clear();
-        dlg.OnTimer(kForcedEndTimerId);
+        w.calls.clear();
+        w.dlg.OnTimer(kForcedEndTimerId);
         EXPECT_EQ(Join(Join({"timer- 2", "hide"}, Report(c.expectedStatus)), {"flush", "end 0"}),
-                  calls)
+                  w.calls)
             << c.why;
         EXPECT_EQ(1u, log.Count("OUT:INFO:CVorlinInstallerDlg::OnTimer\n")) << c.why;
         EXPECT_EQ(1u, log.Count("OUT:INFO:status code:" + std::to_string(c.expectedStatus)))
@@ -225,19 +226,15 @@ TEST_F(CloseFlowTest, MissingUuidIsCreatedAndItsFailureSkipsOnlyTheReport) {
         {1002, {"hide", "createUuid", "flush", "end 0"}, "no UUID: no report, the faults still go"},
     };
     for (const auto& c : cases) {
-        SharedState shared;
-        Calls calls;
-        ViewsTest::FakeView view(calls);
-        ViewsTest::FakeExitServices services(calls);
-        services.uuidResult = c.uuidResult;
-        CVorlinInstallerDlg dlg(view, shared, services.Make(), nullptr);
-        shared.m_iStatusCode = 1002;
-        dlg.HandleMessage(1126, TextPayload(L"安装过程遇到错误 0x800003EA"));
-        dlg.HandleMessage(1124, 0);
-        calls.clear();
-        dlg.OnBnClickedButtonClose();
-        EXPECT_EQ(Join({"hide"}, c.expected), calls) << c.why;
-        EXPECT_EQ(c.uuidResult == 0 ? L"NEWUUID" : L"", shared.Uuid()) << c.why;
+        ViewsTest::FakeWindow w;  // the worker failed before it had a UUID
+        w.services.uuidResult = c.uuidResult;
+        w.shared.m_iStatusCode = 1002;
+        w.dlg.HandleMessage(1126, TextPayload(L"安装过程遇到错误 0x800003EA"));
+        w.dlg.HandleMessage(1124, 0);
+        w.calls.clear();
+        w.dlg.OnBnClickedButtonClose();
+        EXPECT_EQ(Join({"hide"}, c.expected), w.calls) << c.why;
+        EXPECT_EQ(c.uuidResult == 0 ? L"NEWUUID" : L"", w.shared.Uuid()) << c.why;
     }
 }
 

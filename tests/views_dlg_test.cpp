@@ -21,12 +21,11 @@ using ViewsTest::TextPayload;
 
 class DlgTest : public ::testing::Test {
   protected:
-    Calls calls_;
-    ViewsTest::FakeView view_{calls_};
-    ViewsTest::FakeExitServices services_{calls_};
-    SharedState shared_;
-    CVorlinInstallerDlg dlg_{view_, shared_, services_.Make(),
-                             [] { return std::wstring(L"https://help.example/?sourceType=2"); }};
+    ViewsTest::FakeWindow window_;
+    Calls& calls_ = window_.calls;
+    ViewsTest::FakeView& view_ = window_.view;
+    SharedState& shared_ = window_.shared;
+    CVorlinInstallerDlg& dlg_ = window_.dlg;
     TestSupport::LogCapture log_;
 };
 
@@ -160,15 +159,12 @@ TEST_F(DlgTest, MessageFilterSwallowsKeysAndRoutesCloseRequestsToTheCloseGlyph) 
         {FilterEvent::kOther, 2, false, false, nullptr, "anything else goes on"},
     };
     for (const auto& c : cases) {
-        SharedState shared;
-        Calls calls;
-        ViewsTest::FakeView view(calls);
-        CVorlinInstallerDlg dlg(view, shared, services_.Make(), nullptr);
+        ViewsTest::FakeWindow w;
         TestSupport::LogCapture log;
-        EXPECT_EQ(c.swallowed, dlg.PreTranslateMessage(c.event, c.wParam)) << c.why;
-        EXPECT_EQ(c.closes, shared.m_bUserExit.load()) << c.why;
+        EXPECT_EQ(c.swallowed, w.dlg.PreTranslateMessage(c.event, c.wParam)) << c.why;
+        EXPECT_EQ(c.closes, w.shared.m_bUserExit.load()) << c.why;
         const Calls expected = c.closes ? Calls{"hide", "timer+ 2 120000"} : Calls{};
-        EXPECT_EQ(expected, calls) << c.why;
+        EXPECT_EQ(expected, w.calls) << c.why;
         if (c.logLine != nullptr) {
             EXPECT_EQ(1u, log.Count(c.logLine)) << c.why;
             EXPECT_EQ(1u, log.Count("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonExit\n"))

@@ -13,6 +13,7 @@
 #include "utils/log/textconv.h"
 #include "views/exit_services.h"
 #include "views/main_view.h"
+#include "views/vorlininstallerdlg.h"
 
 namespace ViewsTest {
 
@@ -105,6 +106,17 @@ struct FakeExitServices {
 
   private:
     Calls& m_calls;
+};
+
+// The window's logic on fakes: every call of view and exit services lands
+// in `calls`. Results can be changed after construction.
+struct FakeWindow {
+    Calls calls;
+    FakeView view{calls};
+    FakeExitServices services{calls};
+    SharedState shared;
+    CVorlinInstallerDlg dlg{view, shared, services.Make(),
+                            [] { return std::wstring(L"https://help.example/?sourceType=2"); }};
 };
 
 // Heap payloads as the posting functions make them.

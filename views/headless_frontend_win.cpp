@@ -64,8 +64,10 @@ int RunHeadlessFrontEnd() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
     ConsoleHost host;
-    host.startTimer = [hwnd](uintptr_t id, uint32_t ms) {
-        return static_cast<uintptr_t>(SetTimer(hwnd, id, ms, nullptr));
+    // With a window, SetTimer promises only a non-zero result; WM_TIMER
+    // carries the id given here.
+    host.startTimer = [hwnd](uintptr_t id, uint32_t ms) -> uintptr_t {
+        return SetTimer(hwnd, id, ms, nullptr) != 0 ? id : 0;
     };
     host.killTimer = [hwnd](uintptr_t id) { ::KillTimer(hwnd, id); };
     host.endProcess = EndProcessNow;
