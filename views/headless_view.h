@@ -65,13 +65,13 @@ class ConsoleView : public MainView {
     int64_t m_firstPercent = -1;  // the first position of this bar, and when
     uint64_t m_firstAtMs = 0;
 
-    std::string m_drawn;          // the status as last written
+    std::string m_drawn;          // terminal: the line as last drawn; plain: its text and tenth
     size_t m_drawnWidth = 0;      // its width in columns (terminal)
     bool m_inPlace = false;       // a '\r' line is on screen without its line end
     std::wstring m_printedError;  // the error text as last written
 };
 
-// "[########------------]  40%", followed by "  1.6%/s" when the rate is
+// "[########------------]   40%", followed by "  1.6%/s" when the rate is
 // known (not negative). Percent outside 0 to 100 is clamped.
 std::string FormatProgressBar(int percent, double percentPerSecond);
 
