@@ -1,5 +1,6 @@
 // The program end to end: TavoInstaller runs the pipeline on its worker,
-// its front end drains the notifications, and the process ends with 0.
+// the headless front end shows the failure, closes as with the Close button,
+// and the window's exit sequence ends the process with 0.
 #include <gtest/gtest.h>
 
 #include "tests/support/testsupport.h"
@@ -13,6 +14,7 @@ TEST(Program, RunsThePipelineAndEndsWithZero) {
     TestSupport::TempDir tmp;
     const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
     const TestSupport::ScopedEnv service("TAVO_TEST_BASE_URL", "http://127.0.0.1:9");
+    const TestSupport::ScopedEnv headless("TAVO_HEADLESS", "1");
     const std::wstring program = TestSupport::SiblingProgram(L"TavoInstaller");
     const int code = Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test");
     EXPECT_EQ(0, code);
@@ -28,6 +30,14 @@ TEST(Program, RunsThePipelineAndEndsWithZero) {
     EXPECT_NE(std::string::npos, log.find(" at 10 times.")) << log;
     EXPECT_NE(std::string::npos, log.find("RequestDownloadUrl failed, will retry. Sleep 23000"))
         << log;
+    // The error state is closed unattended and the exit sequence reports.
+    const size_t waits = log.find("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:1013");
+    const size_t closes = log.find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonClose");
+    const size_t ends = log.find("OUT:INFO:status code:1013");
+    EXPECT_NE(std::string::npos, waits) << log;
+    EXPECT_NE(std::string::npos, ends) << log;
+    EXPECT_LT(waits, closes) << log;
+    EXPECT_LT(closes, ends) << log;
 }
 
 TEST(Program, CarriesItsVersion) {

@@ -1,10 +1,27 @@
 // TavoInstaller: the online installer's entry point.
 #include "utils/system/disk.h"
-#include "views/console_frontend.h"
+#include "views/frontend.h"
+#include "views/headless_frontend.h"
+
+namespace {
+
+// Whether a window front end can open a display here. No window front end
+// is part of this build yet, so never.
+bool WindowCanOpen() {
+    return false;
+}
+
+}  // namespace
 
 int main() {
     // Files this program could not delete on an earlier run (Linux records
     // them; Windows deletes them itself at restart).
     Utils::HonourPendingDeletes();
-    return RunConsoleFrontEnd();
+    switch (ChooseFrontEnd(HeadlessRequested(), WindowCanOpen)) {
+        case FrontEnd::kHeadless:
+            return RunHeadlessFrontEnd();
+        case FrontEnd::kWindow:
+            break;  // not built yet: WindowCanOpen never says yes
+    }
+    return RunHeadlessFrontEnd();
 }

@@ -1,0 +1,94 @@
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "services/main_window_link.h"
+#include "services/pipeline_config.h"
+#include "views/exit_services.h"
+#include "views/headless_frontend.h"
+#include "views/process_end.h"
+#include "views/queue_loop.h"
+#include "views/vorlininstallerdlg.h"
+
+namespace {
+
+// The worker's messages reach this thread through a message-only window:
+// PostMessageW to its handle, as they would reach the dialog; the full
+// installer can post 1129 to the same handle.
+class MessageWindowLink : public MainWindowLink {
+  public:
+    explicit MessageWindowLink(HWND hwnd) : m_hwnd(hwnd) {}
+    bool Post(uint32_t message, intptr_t payload) override {
+        return PostMessageW(m_hwnd, message, 0, static_cast<LPARAM>(payload)) != FALSE;
+    }
+    intptr_t Handle() const override { return reinterpret_cast<intptr_t>(m_hwnd); }
+
+  private:
+    HWND m_hwnd;
+};
+
+constexpr wchar_t kClassName[] = L"TavoInstallerHeadless";
+
+std::atomic<HWND> g_window{nullptr};
+
+// Runs on a thread of its own that the system starts: post and return.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    PostMessageW(g_window.load(), kMsgConsoleInterrupt, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+int RunHeadlessFrontEnd() {
+    ParseCommandLine();
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = DefWindowProcW;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = kClassName;
+    RegisterClassW(&cls);
+    const HWND hwnd = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      cls.hInstance, nullptr);
+    if (hwnd == nullptr) {
+        std::fprintf(stderr, "cannot create the message window (%lu)\n", GetLastError());
+        return 1;
+    }
+    // Never destroyed: the worker may post and read the shared members until
+    // the very end of the process.
+    static MessageWindowLink& link = *new MessageWindowLink(hwnd);
+    SetMainWindow(&link);
+    g_window = hwnd;
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+
+    ConsoleHost host;
+    // With a window, SetTimer promises only a non-zero result; WM_TIMER
+    // carries the id given here.
+    host.startTimer = [hwnd](uintptr_t id, uint32_t ms) -> uintptr_t {
+        return SetTimer(hwnd, id, ms, nullptr) != 0 ? id : 0;
+    };
+    host.killTimer = [hwnd](uintptr_t id) { ::KillTimer(hwnd, id); };
+    host.endProcess = EndProcessNow;
+    ConsoleView view(StderrConsoleOutput(), host);
+    CVorlinInstallerDlg dlg(view, link.Shared(), DefaultExitServices(), DefaultHelpUrl);
+    dlg.OnInitDialog(StartWorkerThread);
+
+    MSG msg{};
+    while (!dlg.Ending() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd != hwnd) {
+            DispatchMessageW(&msg);
+        } else if (msg.message == WM_TIMER) {
+            dlg.OnTimer(static_cast<uintptr_t>(msg.wParam));
+        } else if (msg.message == kMsgConsoleInterrupt) {
+            dlg.OnBnClickedButtonExit();
+        } else if (!dlg.HandleMessage(msg.message, static_cast<intptr_t>(msg.lParam))) {
+            DispatchMessageW(&msg);
+        }
+        if (!dlg.Ending()) {
+            CloseWhenWaitingForUser(dlg);
+        }
+    }
+    return 0;
+}
