@@ -208,10 +208,11 @@ TEST(HeadlessRun, StopRequestDuringTheDownloadWithARealWorker) {
     ASSERT_EQ(4u, calls.size());
     EXPECT_EQ("device", calls[0]);
     EXPECT_EQ(0u, calls[1].find("report ")) << calls[1];
-    EXPECT_NE(std::string::npos, calls[1].find(" type 0 status 0 uuid UUID ")) << calls[1];
+    EXPECT_NE(std::string::npos, calls[1].find(" type 0 status 1015 uuid UUID "))
+        << "stopped on request: " << calls[1];
     EXPECT_EQ("flush", calls[2]);
     EXPECT_EQ("end 0", calls[3]);
-    EXPECT_EQ(1u, log.Count("OUT:INFO:m_bHasExited:1,m_bNeedExit:1,m_iStatusCode:0\n"));
+    EXPECT_EQ(1u, log.Count("OUT:INFO:m_bHasExited:1,m_bNeedExit:1,m_iStatusCode:1015\n"));
 }
 
 }  // namespace
