@@ -23,23 +23,14 @@ int HttpDownload(const std::string& url, const std::string& headers,
     LOG_INFO(headers);
     error.clear();
 
-    bool https = false;
-    std::string baseUrl;
-    std::string path;
-    std::string contentType;
-    httplib::Headers libraryHeaders;
-    const int prepared =
-        HttpPrepareInfo(url, headers, https, baseUrl, path, contentType, libraryHeaders);
+    HttpRequestParts request;
+    const int prepared = HttpPrepareRequest(url, headers, request, error);
     if (prepared != 0) {
-        error = HttpErrorToStringA(prepared);
         return prepared;
     }
-    const std::unique_ptr<httplib::Client> client = HttpMakeClient(baseUrl, https);
-    if (!client) {
-        return static_cast<int>(httplib::Error::Unknown);
-    }
-    client->set_read_timeout(kDownloadTimeoutSeconds, 0);
-    client->set_write_timeout(kDownloadTimeoutSeconds, 0);
+    httplib::Client& client = *request.client;
+    client.set_read_timeout(kDownloadTimeoutSeconds, 0);
+    client.set_write_timeout(kDownloadTimeoutSeconds, 0);
 
     // The file is chosen and opened once the headers say 200; the body of any
     // other answer is read and dropped.
@@ -54,7 +45,7 @@ int HttpDownload(const std::string& url, const std::string& headers,
     };
     httplib::Result result{nullptr, httplib::Error::Unknown};
     try {
-        result = client->Get(path, libraryHeaders, onAnswer, onBody, std::move(progress));
+        result = client.Get(request.path, request.headers, onAnswer, onBody, std::move(progress));
     } catch (const std::exception& e) {
         LOG_ERROR("download failed: ", e.what());
     }

@@ -48,7 +48,6 @@ class HttpDownloadFile {
     void Discard();
 
     State state() const { return state_; }
-    bool IsOpen() const { return state_ == State::kOpen; }
 
   private:
     bool Flush();

@@ -54,7 +54,9 @@ int HttpPost(int timeoutSeconds, const std::string& url, const std::string& head
 // while the body arrives; returning false cancels the download.
 // Returns 0; the library error (7 when cancelled) or the status other than
 // 200 with an empty `error`; HTTP_ERROR_FILE_WRITE with `error` set when the
-// file cannot be opened ("http-2" queued) or written ("http-3", "http-4").
+// file cannot be opened ("http-2" queued) or written ("http-3", "http-4");
+// HTTP_ERROR_URL_NULL, or 1 for an address the library refuses, with their
+// texts.
 int HttpDownload(const std::string& url, const std::string& headers,
                  std::function<bool(uint64_t, uint64_t)> progress, const std::wstring& directory,
                  std::wstring& fileName, std::string& error);

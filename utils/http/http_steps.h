@@ -26,11 +26,22 @@ int HttpPrepareInfo(const std::string& url, const std::string& headers, bool& ht
                     std::string& baseUrl, std::string& path, std::string& contentType,
                     httplib::Headers& libraryHeaders);
 
-// A fresh client for `baseUrl`. For https it verifies the server's
-// certificate against the system's trust store (and the test CA, if any).
-// Returns nullptr when the library refuses the address (unsupported scheme,
-// port out of range), with the refusal logged.
-std::unique_ptr<httplib::Client> HttpMakeClient(const std::string& baseUrl, bool https);
+// What one request is sent with.
+struct HttpRequestParts {
+    std::string path;                         // path and query
+    std::string contentType;                  // the "Content-Type" header's value, or ""
+    httplib::Headers headers;                 // every header of the header text
+    std::unique_ptr<httplib::Client> client;  // fresh; verifies certificates for https
+};
+
+// HttpPrepareInfo, then a fresh client for the base URL. For https the
+// client verifies the server's certificate against the system's trust store
+// (and the test CA, if any). Returns 0 with `parts` filled; HttpParseUrl's
+// code; or 1 (the library's Unknown) when the library refuses the address
+// (an unsupported scheme, a port out of range). `error` is set to the text
+// of a failure.
+int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpRequestParts& parts,
+                       std::string& error);
 
 // Optional status hook of HttpHandleResult: called with the status and body
 // of every response; HTTP_ERROR_NEED_RETRY and HTTP_ERROR_TOKEN_UPDATE

@@ -16,6 +16,32 @@ namespace {
 // Longer request bodies are logged by their length only.
 constexpr size_t kMaxLoggedBodyBytes = 1024;
 
+// A fresh client for `baseUrl`, or nullptr (logged) when the library refuses it.
+std::unique_ptr<httplib::Client> MakeClient(const std::string& baseUrl, bool https) {
+    // The library knows its schemes in lower case only ("HTTPS://" would be
+    // taken for a host name).
+    std::string address = baseUrl;
+    const size_t schemeEnd = address.find("://");
+    for (size_t i = 0; schemeEnd != std::string::npos && i < schemeEnd; ++i) {
+        address[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(address[i])));
+    }
+    std::unique_ptr<httplib::Client> client;
+    try {
+        client = std::make_unique<httplib::Client>(address);
+    } catch (const std::exception& e) {
+        // An unsupported scheme or a port out of range.
+        LOG_ERROR("the HTTP library refuses ", baseUrl, ": ", e.what());
+        return nullptr;
+    }
+    if (https) {
+        client->enable_server_certificate_verification(true);
+        if (!InstallTrustStore(client->ssl_context())) {
+            LOG_ERROR("no trust store for ", baseUrl);
+        }
+    }
+    return client;
+}
+
 }  // namespace
 
 httplib::Headers SetHeader(std::map<std::string, std::string> headers) {
@@ -52,30 +78,23 @@ int HttpPrepareInfo(const std::string& url, const std::string& headers, bool& ht
     return 0;
 }
 
-std::unique_ptr<httplib::Client> HttpMakeClient(const std::string& baseUrl, bool https) {
-    LOG_ENTRY();
-    // The library knows its schemes in lower case only ("HTTPS://" would be
-    // taken for a host name).
-    std::string address = baseUrl;
-    const size_t schemeEnd = address.find("://");
-    for (size_t i = 0; schemeEnd != std::string::npos && i < schemeEnd; ++i) {
-        address[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(address[i])));
+int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpRequestParts& parts,
+                       std::string& error) {
+    bool https = false;
+    std::string baseUrl;
+    const int prepared =
+        HttpPrepareInfo(url, headers, https, baseUrl, parts.path, parts.contentType, parts.headers);
+    if (prepared != 0) {
+        error = HttpErrorToStringA(prepared);
+        return prepared;
     }
-    std::unique_ptr<httplib::Client> client;
-    try {
-        client = std::make_unique<httplib::Client>(address);
-    } catch (const std::exception& e) {
-        // An unsupported scheme or a port out of range.
-        LOG_ERROR("the HTTP library refuses ", baseUrl, ": ", e.what());
-        return nullptr;
+    parts.client = MakeClient(baseUrl, https);
+    if (!parts.client) {
+        const int code = static_cast<int>(httplib::Error::Unknown);
+        error = HttpErrorToStringA(code);
+        return code;
     }
-    if (https) {
-        client->enable_server_certificate_verification(true);
-        if (!InstallTrustStore(client->ssl_context())) {
-            LOG_ERROR("no trust store for ", baseUrl);
-        }
-    }
-    return client;
+    return 0;
 }
 
 int HttpHandleResult(httplib::Client& client, httplib::Result& result, std::string& response,
@@ -128,40 +147,29 @@ int HttpPost(int timeoutSeconds, const std::string& url, const std::string& head
     }
     error.clear();
 
-    bool https = false;
-    std::string baseUrl;
-    std::string path;
-    std::string contentType;
-    httplib::Headers libraryHeaders;
-    const int prepared =
-        HttpPrepareInfo(url, headers, https, baseUrl, path, contentType, libraryHeaders);
+    HttpRequestParts request;
+    const int prepared = HttpPrepareRequest(url, headers, request, error);
     if (prepared != 0) {
-        error = HttpErrorToStringA(prepared);
         return prepared;
     }
-    const std::unique_ptr<httplib::Client> client = HttpMakeClient(baseUrl, https);
-    if (!client) {
-        const int code = static_cast<int>(httplib::Error::Unknown);
-        error = HttpErrorToStringA(code);
-        return code;
-    }
+    httplib::Client& client = *request.client;
     if (timeoutSeconds >= 0) {
-        client->set_connection_timeout(timeoutSeconds, 0);
-        client->set_read_timeout(timeoutSeconds, 0);
-        client->set_write_timeout(timeoutSeconds, 0);
+        client.set_connection_timeout(timeoutSeconds, 0);
+        client.set_read_timeout(timeoutSeconds, 0);
+        client.set_write_timeout(timeoutSeconds, 0);
     }
     // The content type travels as its own argument, which the library adds
     // as a header: left in the collection as well, it would be sent twice.
-    if (!contentType.empty()) {
-        libraryHeaders.erase("Content-Type");
+    if (!request.contentType.empty()) {
+        request.headers.erase("Content-Type");
     }
     httplib::Result result{nullptr, httplib::Error::Unknown};
     try {
-        result = client->Post(path, libraryHeaders, body, contentType);
+        result = client.Post(request.path, request.headers, body, request.contentType);
     } catch (const std::exception& e) {
         LOG_ERROR("post failed: ", e.what());
     }
-    const int code = HttpHandleResult(*client, result, response, error);
+    const int code = HttpHandleResult(client, result, response, error);
     if (code == HTTP_ERROR_NEED_RETRY) {
         return HttpPost(timeoutSeconds, url, headers, body, response, error);
     }
