@@ -8,6 +8,7 @@
 #include "tests/support/http_server.h"
 #include "tests/support/testsupport.h"
 #include "utils/http/http.h"
+#include "utils/http/http_steps.h"
 
 namespace {
 
@@ -119,6 +120,43 @@ TEST(HttpPostFailure, EveryFailureIsACodeWithItsText) {
         EXPECT_EQ(c.result, Utils::HttpPost(2, c.url, kHeaders, "{}", response, error)) << c.why;
         EXPECT_EQ(c.error, error) << c.why;
         EXPECT_EQ("untouched", response) << c.why;
+    }
+}
+
+// The status hook sees every answer; its 1002 and 1003 replace the result.
+int g_hookVerdict = 0;
+std::string g_hookSaw;
+int Hook(int status, const std::string& body) {
+    g_hookSaw = std::to_string(status) + " " + body;
+    return g_hookVerdict;
+}
+
+TEST(HttpHandleResult, StatusHookCanAskForARetryOrReportATokenFailure) {
+    const struct {
+        int verdict;
+        int result;
+        const char* error;
+        const char* response;
+        const char* why;
+    } cases[] = {
+        {Utils::HTTP_ERROR_NEED_RETRY, 1002, "Token has updated,retry the requset", "", "retry"},
+        {Utils::HTTP_ERROR_TOKEN_UPDATE, 1003, "Token update failed", "", "token failure"},
+        {5, 0, "", "body", "other verdicts are ignored"},
+    };
+    httplib::Client client("http://127.0.0.1:1");
+    for (const auto& c : cases) {
+        auto answer = std::make_unique<httplib::Response>();
+        answer->status = 200;
+        answer->body = "body";
+        httplib::Result result(std::move(answer), httplib::Error::Success);
+        g_hookVerdict = c.verdict;
+        std::string response;
+        std::string error;
+        EXPECT_EQ(c.result, Utils::HttpHandleResult(client, result, response, error, &Hook))
+            << c.why;
+        EXPECT_EQ(c.error, error) << c.why;
+        EXPECT_EQ(c.response, response) << c.why;
+        EXPECT_EQ("200 body", g_hookSaw) << c.why;
     }
 }
 
