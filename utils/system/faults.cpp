@@ -44,6 +44,13 @@ void ReportFault(const std::string& errorId, int bugCode, const std::string& con
     sender(fault);
 }
 
+void FlushFaultReports() {
+    LOG_ENTRY();
+    for (const FaultInfo& fault : PendingFaults()) {
+        ReportFault(fault.strErrorId, fault.nBugCode, fault.strContent, true);
+    }
+}
+
 std::vector<FaultInfo> PendingFaults() {
     std::lock_guard<std::mutex> lock(FaultMutex());
     return g_listPendingFaults();

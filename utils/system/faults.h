@@ -20,6 +20,12 @@ struct FaultInfo {
 // without a sender it is dropped with an error line.
 void ReportFault(const std::string& errorId, int bugCode, const std::string& content, bool sendNow);
 
+// Sends every pending fault now, in queueing order: ReportFault(id, code,
+// content, true) for each record of a snapshot of the list. The list is left
+// unchanged; faults queued meanwhile wait for a later flush. Blocks while
+// the sender posts (the window's thread, on its way to the process end).
+void FlushFaultReports();
+
 // A copy of the pending list in queueing order.
 std::vector<FaultInfo> PendingFaults();
 

@@ -1,0 +1,38 @@
+// <wincrypt.h> defines names that OpenSSL uses as types (X509_NAME, ...):
+// include it first and drop those macros before OpenSSL's headers.
+#include <windows.h>
+#include <wincrypt.h>
+#undef X509_NAME
+#undef X509_CERT_PAIR
+#undef X509_EXTENSIONS
+#undef PKCS7_SIGNER_INFO
+#undef OCSP_REQUEST
+#undef OCSP_RESPONSE
+
+#include <openssl/x509.h>
+
+#include "utils/http/trust.h"
+
+namespace Utils::detail {
+
+bool AddSystemRoots(X509_STORE* store) {
+    HCERTSTORE system = CertOpenSystemStoreW(0, L"ROOT");
+    if (system == nullptr) {
+        return false;
+    }
+    PCCERT_CONTEXT cert = nullptr;
+    while ((cert = CertEnumCertificatesInStore(system, cert)) != nullptr) {
+        const unsigned char* der = cert->pbCertEncoded;
+        X509* x509 = d2i_X509(nullptr, &der, static_cast<long>(cert->cbCertEncoded));
+        if (x509 != nullptr) {
+            X509_STORE_add_cert(store, x509);
+            X509_free(x509);
+        }
+    }
+    // The enumeration frees each context as it moves on and the last one
+    // when it returns nullptr.
+    CertCloseStore(system, 0);
+    return true;
+}
+
+}  // namespace Utils::detail
