@@ -4,15 +4,15 @@
 #include <system_error>
 
 #include "services/device_fingerprint.h"
+#include "services/download.h"
 #include "services/main_window_link.h"
 #include "services/notify.h"
+#include "services/service_api.h"
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/system/disk.h"
 
 namespace {
-
-constexpr int kDownloadUnavailable = 0x2000 + 1;
 
 void LaunchUnavailable(const LaunchRequest&) {
     LOG_ERROR("the full installer cannot be launched by this build");
@@ -28,22 +28,10 @@ PipelineStages DefaultStages() {
     PipelineStages stages;
     stages.getDeviceInfo = Services::GetDeviceInfo;
     stages.createUuid = Services::CreateUUID;
-    stages.uploadCountInfo = [](const std::string&, const DeviceInfo&, const std::wstring&, uint8_t,
-                                int32_t, std::wstring) {
-        LOG_INFO("Services::UploadCountInfo");
-        return 1008;
-    };
-    stages.requestDownloadUrl = [](const std::string&, const DeviceInfo&, std::string&,
-                                   std::string&, std::wstring&, std::wstring&, std::wstring&,
-                                   std::wstring&) {
-        LOG_INFO("Services::RequestDownloadUrl");
-        return 1013;
-    };
-    stages.chooseInstallRoot = [] { return std::wstring(); };
-    stages.downloadFile = [](const std::string&, const std::wstring&, std::wstring&) {
-        LOG_INFO("Services::DownloadFile");
-        return kDownloadUnavailable;
-    };
+    stages.uploadCountInfo = Services::UploadCountInfo;
+    stages.requestDownloadUrl = Services::RequestDownloadUrl;
+    stages.chooseInstallRoot = ChooseInstallRoot;
+    stages.downloadFile = Services::DownloadFile;
     stages.excuteVersion = LaunchUnavailable;
     stages.removeDownloadedInstaller = RemoveDownloadedInstaller;
     return stages;

@@ -51,10 +51,8 @@ struct PipelineStages {
     std::function<void(const std::wstring& installerPath)> removeDownloadedInstaller;
 };
 
-// The stages of this build. A stage that is not built yet fails with its own
-// failure code rather than pretend success: the report 1008, the edition
-// request 1013, a download 0x2000 + 1 (Unknown), the launch -1 with
-// "安装程序遇到错误"; no alternative install root is chosen.
+// The stages of this build. The launch is not built yet: it fails with -1 and
+// "安装程序遇到错误" rather than pretend success.
 PipelineStages DefaultStages();
 
 // Deletes the downloaded installer and, when that worked, its folder if it is

@@ -2,6 +2,7 @@
 
 #include "services/pipeline_clock.h"
 #include "services/stages.h"
+#include "utils/system/faults.h"
 
 ExitServices DefaultExitServices() {
     PipelineStages stages = DefaultStages();
@@ -9,12 +10,10 @@ ExitServices DefaultExitServices() {
     services.createUuid = std::move(stages.createUuid);
     services.getDeviceInfo = std::move(stages.getDeviceInfo);
     services.uploadCountInfo = std::move(stages.uploadCountInfo);
-    services.flushFaultReports = FlushFaultReportsStandIn;
+    services.flushFaultReports = Utils::FlushFaultReports;
     services.sleep = SystemClock().sleep;
     return services;
 }
-
-void FlushFaultReportsStandIn() {}
 
 std::wstring DefaultHelpUrl() {
     return {};

@@ -31,11 +31,6 @@ struct ExitServices {
 // the report, the system clock's sleep, and the fault sender.
 ExitServices DefaultExitServices();
 
-// Stand-in for Utils::FlushFaultReports until the fault sender is part of
-// this build: sends nothing. DefaultExitServices uses it; the one line to
-// change when the sender arrives.
-void FlushFaultReportsStandIn();
-
 // The address the Help button opens. Until the help address builder is part
 // of this build it is "" (opening it fails silently).
 std::wstring DefaultHelpUrl();

@@ -1,4 +1,5 @@
 // TavoInstaller: the online installer's entry point.
+#include "services/fault_report.h"
 #include "utils/system/disk.h"
 #include "views/frontend.h"
 #include "views/headless_frontend.h"
@@ -17,6 +18,8 @@ int main() {
     // Files this program could not delete on an earlier run (Linux records
     // them; Windows deletes them itself at restart).
     Utils::HonourPendingDeletes();
+    // Faults queued on the way are posted by the exit sequence's flush.
+    Services::InstallFaultSender();
     switch (ChooseFrontEnd(HeadlessRequested(), WindowCanOpen)) {
         case FrontEnd::kHeadless:
             return RunHeadlessFrontEnd();
