@@ -110,12 +110,10 @@ struct Service::State {
         if (question != std::string::npos) {
             r.query = req.target.substr(question + 1);
         }
+        // Every handler runs inside TappedServer, which knows the wire order;
+        // the library's own list is sorted and holds made-up entries.
         if (const Connection* connection = CurrentConnection()) {
             r.headers = connection->WireHeaders();
-        } else {
-            for (const auto& header : req.headers) {
-                r.headers.push_back(header);
-            }
         }
         r.body = req.body;
         r.endpoint = endpoint;
