@@ -143,9 +143,9 @@ bool Usb(wchar_t letter) {
 const InstallRootSources kFakeRootSources = {AppData, Free, Drives, Usb};
 
 TEST(ChooseInstallRoot, OnlyWhenShortOfSpaceAndOnlyAFixedLocalDriveWithOneGiB) {
-    const std::vector<Utils::DriveRoot> drives = {
-        {L'C', L"C:\\", true}, {L'D', L"D:\\", true}, {L'E', L"E:\\", false},
-        {L'F', L"F:\\", true}, {L'G', L"G:\\", true}, {L'H', L"H:\\", true}};
+    const std::vector<Utils::DriveRoot> drives = {{L'C', L"C:\\", true},  {L'D', L"D:\\", true},
+                                                  {L'E', L"E:\\", false}, {L'F', L"F:\\", true},
+                                                  {L'G', L"G:\\", true},  {L'H', L"H:\\", true}};
     const struct {
         int64_t threshold;
         int64_t appDataFree;  // -1: the query fails
@@ -157,12 +157,19 @@ TEST(ChooseInstallRoot, OnlyWhenShortOfSpaceAndOnlyAFixedLocalDriveWithOneGiB) {
         {1, 2, {{L"C:\\", 50}, {L"D:\\", 50}}, {}, L"", "enough space: no other drive"},
         {3, 3, {{L"D:\\", 50}}, {}, L"", "exactly the threshold is enough"},
         {1, -1, {{L"D:\\", 50}}, {}, L"", "the default location cannot be measured"},
-        {1, 0, {{L"C:\\", 5}, {L"D:\\", 50}}, {}, L"C:\\",
+        {1,
+         0,
+         {{L"C:\\", 5}, {L"D:\\", 50}},
+         {},
+         L"C:\\",
          "threshold 1: drive C is a candidate like any other"},
         {2, 0, {{L"C:\\", 50}, {L"D:\\", 5}}, {}, L"D:\\", "another threshold: C is skipped"},
         {2, 1, {{L"C:\\", 50}}, {}, L"", "C would be the only drive with space"},
-        {1, 0, {{L"C:\\", 0}, {L"D:\\", -1}, {L"E:\\", 50}, {L"F:\\", 50}, {L"G:\\", 50}},
-         {L'F'}, L"G:\\",
+        {1,
+         0,
+         {{L"C:\\", 0}, {L"D:\\", -1}, {L"E:\\", 50}, {L"F:\\", 50}, {L"G:\\", 50}},
+         {L'F'},
+         L"G:\\",
          "C too full, D unmeasurable, E not fixed (removable, network), F on USB"},
         {1, 0, {{L"D:\\", 1}}, {}, L"D:\\", "1 GiB exactly is enough on the drive"},
         {1, 0, {{L"C:\\", 0}}, {}, L"", "no drive qualifies"},

@@ -3,12 +3,14 @@
 // without leaving a file behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "services/download.h"
 #include "services/message_queue.h"
+#include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "tests/support/test_service.h"
 #include "tests/support/testsupport.h"
@@ -105,7 +107,7 @@ TEST_F(DownloadTest, NamesTheServerMayChoose) {
 TEST_F(DownloadTest, FailedTransfersLeaveNoFile) {
     const struct {
         const char* scenario;
-        bool stop;  // the window asks the run to stop
+        bool stop;     // the window asks the run to stop
         int expected;  // 0: any failure code of 0x2000 + n
         const char* why;
     } cases[] = {
@@ -138,14 +140,14 @@ TEST_F(DownloadTest, UncreatableFolderIsAFailedAttemptWithItsFault) {
     const std::wstring file = root_.Child(L"not-a-folder");
     ASSERT_TRUE(TestSupport::WriteBytes(file, "x"));
     std::wstring path;
-    EXPECT_EQ(0x2000, Services::DownloadFile(Url("TavoSetup.exe"), file + Utils::PathSeparator(),
-                                             path));
+    EXPECT_EQ(0x2000,
+              Services::DownloadFile(Url("TavoSetup.exe"), file + Utils::PathSeparator(), path));
     const auto faults = Utils::PendingFaults();
     ASSERT_EQ(1u, faults.size());
     EXPECT_EQ("services-8", faults[0].strErrorId);
-    EXPECT_EQ(Utils::WideToUtf8(file + Utils::PathSeparator() + L"tempdir" +
-                                Utils::PathSeparator()),
-              faults[0].strContent);
+    EXPECT_EQ(
+        Utils::WideToUtf8(file + Utils::PathSeparator() + L"tempdir" + Utils::PathSeparator()),
+        faults[0].strContent);
     EXPECT_EQ(1u, log_.Count(" failed create.\n"));
     EXPECT_TRUE(service_.RequestsTo("/files/TavoSetup.exe").empty()) << "nothing was fetched";
 }

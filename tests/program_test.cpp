@@ -1,8 +1,16 @@
-// The program end to end: TavoInstaller runs the pipeline on its worker,
-// the headless front end shows the failure, closes as with the Close button,
-// and the window's exit sequence ends the process with 0.
+// The program end to end against the development service: TavoInstaller
+// runs the pipeline on its worker, the headless front end shows the failed
+// launch (not built yet), closes as with the Close button, and the window's
+// exit sequence sends the final report and ends the process with 0.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/test_service.h"
 #include "tests/support/testsupport.h"
 #include "utils/log/textconv.h"
 #include "utils/system/fileversion.h"
@@ -10,34 +18,45 @@
 
 namespace {
 
-TEST(Program, RunsThePipelineAndEndsWithZero) {
+constexpr const char* kReportPath = "/browser/c/boostrap/report";
+
+TEST(Program, RunsThePipelineAgainstTheServiceAndEndsWithZero) {
+    TestSupport::TestService service;
+    ASSERT_TRUE(service.ok()) << service.error();
     TestSupport::TempDir tmp;
     const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
-    const TestSupport::ScopedEnv service("TAVO_TEST_BASE_URL", "http://127.0.0.1:9");
+    const TestSupport::ScopedEnv base("TAVO_TEST_BASE_URL", service.BaseUrl());
     const TestSupport::ScopedEnv headless("TAVO_HEADLESS", "1");
     const std::wstring program = TestSupport::SiblingProgram(L"TavoInstaller");
-    const int code = Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test");
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test"));
+
+    std::vector<std::string> endpoints;
+    for (const auto& r : service.Requests()) {
+        endpoints.push_back(r.endpoint);
+    }
+    EXPECT_EQ((std::vector<std::string>{"report", "edition", "installer", "config", "report"}),
+              endpoints);
+    const auto reports = service.RequestsTo(kReportPath);
+    ASSERT_EQ(2u, reports.size());
+    const nlohmann::json start = nlohmann::json::parse(reports[0].body, nullptr, false);
+    const nlohmann::json end = nlohmann::json::parse(reports[1].body, nullptr, false);
+    EXPECT_EQ("1", start.value("type", "?"));
+    EXPECT_EQ("beta", start.value("channel", "?"));
+    EXPECT_EQ("0", end.value("type", "?"));
+    EXPECT_EQ(-1, end.value("statusCode", 0)) << "the launch is not built yet";
+    EXPECT_TRUE(end.contains("doWorkTotalTime"));
+    EXPECT_GT(end.value("downloadVersionTime", -1), -1);
+    const std::string uuid = start.value("uuid", "");
+    EXPECT_EQ(32u, uuid.size());
+    EXPECT_EQ(uuid, end.value("uuid", "")) << "one UUID for the whole run";
+
     const std::string log = TestSupport::ReadBytes(tmp.Child(L"Tavo_installer.log"));
-    EXPECT_NE(std::string::npos, log.find("OUT:INFO:releaseMode:0")) << log;
-    EXPECT_NE(std::string::npos, log.find("service:http://127.0.0.1:9")) << log;
-    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork begin ")) << log;
-    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp doWork end ")) << log;
-    // The fingerprint and the UUID are taken; with no service the report runs
-    // its three passes and the edition request its ten, with their pauses.
-    EXPECT_NE(std::string::npos, log.find("OUT:INFO:Timestamp CreateUUID end ")) << log;
-    EXPECT_NE(std::string::npos, log.find("UploadCountInfo failed, will retry. Sleep 1500")) << log;
-    EXPECT_NE(std::string::npos, log.find(" at 10 times.")) << log;
-    EXPECT_NE(std::string::npos, log.find("RequestDownloadUrl failed, will retry. Sleep 23000"))
-        << log;
-    // The error state is closed unattended and the exit sequence reports.
-    const size_t waits = log.find("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:1013");
-    const size_t closes = log.find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonClose");
-    const size_t ends = log.find("OUT:INFO:status code:1013");
-    EXPECT_NE(std::string::npos, waits) << log;
-    EXPECT_NE(std::string::npos, ends) << log;
-    EXPECT_LT(waits, closes) << log;
-    EXPECT_LT(closes, ends) << log;
+    EXPECT_EQ(std::string::npos, log.find("Timestamp doWork begin"))
+        << "the final report carried this run's log and removed it; only later lines remain";
+    EXPECT_NE(std::string::npos, end.value("errLog", "").find("Timestamp doWork begin"));
+    EXPECT_NE(std::string::npos,
+              end.value("errLog", "").find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonClose"))
+        << "the error state was closed unattended";
 }
 
 TEST(Program, CarriesItsVersion) {
