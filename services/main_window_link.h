@@ -16,6 +16,10 @@ class SharedState {
     std::atomic<bool> m_bNeedExit{false};   // window sets it (never clears); worker polls it
     std::atomic<bool> m_bHasExited{false};  // window: the final message was handled
     std::atomic<bool> m_bUserExit{false};   // window: close glyph or system close
+    // worker: the full installer found a higher version installed and its
+    // browser was opened; the run is done although the status code is 4.
+    // Set before 1124; the window reads it in the exit sequence.
+    std::atomic<bool> m_bHigherVersionOpened{false};
 
     std::wstring Uuid() const;
     void SetUuid(const std::wstring& uuid);

@@ -5,24 +5,12 @@
 
 #include "services/device_fingerprint.h"
 #include "services/download.h"
-#include "services/main_window_link.h"
-#include "services/notify.h"
+#include "services/launch.h"
+#include "services/pipeline_clock.h"
 #include "services/service_api.h"
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/system/disk.h"
-
-namespace {
-
-void LaunchUnavailable(const LaunchRequest&) {
-    LOG_ERROR("the full installer cannot be launched by this build");
-    NotifyStatus(L"安装程序遇到错误", -1);
-    if (MainWindowLink* window = GetMainWindow()) {
-        window->Shared().m_iStatusCode = -1;
-    }
-}
-
-}  // namespace
 
 PipelineStages DefaultStages() {
     PipelineStages stages;
@@ -32,7 +20,9 @@ PipelineStages DefaultStages() {
     stages.requestDownloadUrl = Services::RequestDownloadUrl;
     stages.chooseInstallRoot = ChooseInstallRoot;
     stages.downloadFile = Services::DownloadFile;
-    stages.excuteVersion = LaunchUnavailable;
+    stages.excuteVersion = [](const LaunchRequest& request) {
+        Services::ExcuteVersion(request, SystemClock());
+    };
     stages.removeDownloadedInstaller = RemoveDownloadedInstaller;
     return stages;
 }

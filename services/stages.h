@@ -51,8 +51,8 @@ struct PipelineStages {
     std::function<void(const std::wstring& installerPath)> removeDownloadedInstaller;
 };
 
-// The stages of this build. The launch is not built yet: it fails with -1 and
-// "安装程序遇到错误" rather than pretend success.
+// The stages of this build, with the system clock for the pauses of the
+// launch.
 PipelineStages DefaultStages();
 
 // Deletes the downloaded installer and, when that worked, its folder if it is

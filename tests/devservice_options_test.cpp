@@ -63,6 +63,13 @@ TEST(DevServiceOptionsTest, ReadsEachOption) {
     EXPECT_EQ(6u << 20, sized.options.installer.size);
     EXPECT_EQ("Beta.exe", sized.options.installerName);
     EXPECT_EQ("c", sized.options.config.text);
+
+    CommandLine named;
+    ASSERT_TRUE(DevService::ParseOptions(
+        {"--installer", "/x/tavo-fake-full-installer", "--installer-name", "TavoSetup.exe"}, named,
+        error));
+    EXPECT_EQ("TavoSetup.exe", named.options.installerName)
+        << "a name given for a file, even the default one, is kept";
 }
 
 TEST(DevServiceOptionsTest, RefusesWithAReason) {

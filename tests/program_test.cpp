@@ -1,62 +1,265 @@
-// The program end to end against the development service: TavoInstaller
-// runs the pipeline on its worker, the headless front end shows the failed
-// launch (not built yet), closes as with the Close button, and the window's
-// exit sequence sends the final report and ends the process with 0.
+// The program end to end: TavoInstaller runs headless against the
+// development service, which hands out the fake full installer of the same
+// platform (tools/fake-full-installer); the installer's whole run is checked
+// from outside: the service's request record, the fake's record of its
+// command line, the files left behind and the process exit code.
+//
+// The program is a child process: everything it must not take from the real
+// user (TMP, the XDG folders on Linux, the folder the fake installs into) is
+// pointed at this test's folders through its environment. Under Wine the
+// registry store is the prefix's HKEY_CURRENT_USER: Software\Tavo is removed
+// before and after each test.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "tests/support/test_service.h"
 #include "tests/support/testsupport.h"
+#include "utils/log/fileutil.h"
 #include "utils/log/textconv.h"
 #include "utils/system/fileversion.h"
 #include "utils/system/process.h"
+#include "utils/system/registry.h"
 
 namespace {
 
+using TestSupport::ScopedEnv;
+using TestSupport::TempDir;
+
 constexpr const char* kReportPath = "/browser/c/boostrap/report";
+constexpr const char* kFaultPath = "/browser/c/fault";
+constexpr const char* kFakeVersion = "2.5.0.7";
 
-TEST(Program, RunsThePipelineAgainstTheServiceAndEndsWithZero) {
-    TestSupport::TestService service;
-    ASSERT_TRUE(service.ok()) << service.error();
-    TestSupport::TempDir tmp;
-    const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
-    const TestSupport::ScopedEnv base("TAVO_TEST_BASE_URL", service.BaseUrl());
-    const TestSupport::ScopedEnv headless("TAVO_HEADLESS", "1");
-    const std::wstring program = TestSupport::SiblingProgram(L"TavoInstaller");
-    EXPECT_EQ(0, Utils::ExecutExeAtNewProcess(program, L"TavoInstaller --test"));
+nlohmann::json Parse(const std::string& text) {
+    return nlohmann::json::parse(text, nullptr, false);
+}
 
-    std::vector<std::string> endpoints;
-    for (const auto& r : service.Requests()) {
-        endpoints.push_back(r.endpoint);
+// The JSON lines of a file, those of `role` only.
+std::vector<nlohmann::json> Lines(const std::wstring& file, const std::string& role) {
+    std::vector<nlohmann::json> lines;
+    const std::string text = TestSupport::ReadBytes(file);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        const nlohmann::json line = Parse(text.substr(start, end - start));
+        if (line.is_object() && line.value("role", "") == role) {
+            lines.push_back(line);
+        }
+        start = end + 1;
     }
-    EXPECT_EQ((std::vector<std::string>{"report", "edition", "installer", "config", "report"}),
-              endpoints);
-    const auto reports = service.RequestsTo(kReportPath);
-    ASSERT_EQ(2u, reports.size());
-    const nlohmann::json start = nlohmann::json::parse(reports[0].body, nullptr, false);
-    const nlohmann::json end = nlohmann::json::parse(reports[1].body, nullptr, false);
-    EXPECT_EQ("1", start.value("type", "?"));
-    EXPECT_EQ("beta", start.value("channel", "?"));
-    EXPECT_EQ("0", end.value("type", "?"));
-    EXPECT_EQ(-1, end.value("statusCode", 0)) << "the launch is not built yet";
-    EXPECT_TRUE(end.contains("doWorkTotalTime"));
-    EXPECT_GT(end.value("downloadVersionTime", -1), -1);
-    const std::string uuid = start.value("uuid", "");
-    EXPECT_EQ(32u, uuid.size());
-    EXPECT_EQ(uuid, end.value("uuid", "")) << "one UUID for the whole run";
+    return lines;
+}
 
-    const std::string log = TestSupport::ReadBytes(tmp.Child(L"Tavo_installer.log"));
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(service_.ok()) << service_.error();
+        Utils::DeleteRegistryKey(L"Software\\Tavo");
+    }
+    void TearDown() override { Utils::DeleteRegistryKey(L"Software\\Tavo"); }
+
+    // Runs "TavoInstaller --test" once. The service serves the fake full
+    // installer and behaves as `scenario` (merged into that); the fake does
+    // what `fakeScenario` asks. Returns the process exit code; afterwards
+    // requests_, start_, end_ and runs_ hold what happened.
+    int Install(const std::string& scenario, const std::string& fakeScenario) {
+        nlohmann::json s = {
+            {"installer", {{"path", TestSupport::TestService::ServicePath(fake_)}}}};
+        s.merge_patch(Parse(scenario));
+        EXPECT_TRUE(service_.SetScenario(s.dump())) << service_.error();
+        const ScopedEnv fakeEnv("TAVO_FAKE_INSTALLER_SCENARIO", fakeScenario);
+        const int code = Utils::ExecutExeAtNewProcess(TestSupport::SiblingProgram(L"TavoInstaller"),
+                                                      L"TavoInstaller --test");
+        requests_ = service_.Requests();
+        const auto reports = service_.RequestsTo(kReportPath);
+        start_ = reports.size() >= 1 ? Parse(reports.front().body) : nlohmann::json();
+        end_ = reports.size() >= 2 ? Parse(reports.back().body) : nlohmann::json();
+        runs_ = Lines(record_, "installer");
+        return code;
+    }
+
+    std::vector<std::string> Endpoints() const {
+        std::vector<std::string> endpoints;
+        for (const auto& r : requests_) {
+            endpoints.push_back(r.endpoint);
+        }
+        return endpoints;
+    }
+
+    std::vector<std::string> FaultIds() const {
+        std::vector<std::string> ids;
+        for (const auto& r : requests_) {
+            if (r.path == kFaultPath) {
+                const std::string content = Parse(r.body).value("bugContent", "");
+                ids.push_back(content.substr(0, content.find(' ')));
+            }
+        }
+        return ids;
+    }
+
+    std::string RunLog() const { return end_.value("errLog", ""); }
+    bool Logged(const std::string& text) const { return RunLog().find(text) != std::string::npos; }
+
+    // Files named like the downloaded installer (the last part of its URL)
+    // anywhere in the temporary folder.
+    std::vector<std::string> LeftInstallers() const {
+        std::string name;
+        for (const auto& r : requests_) {
+            if (r.endpoint == "installer") {
+                name = r.path.substr(r.path.rfind('/') + 1);
+            }
+        }
+        EXPECT_FALSE(name.empty()) << "the installer was downloaded";
+        std::vector<std::string> left;
+        std::error_code ec;
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(Utils::NativePath(tmp_.path()), ec)) {
+            if (entry.path().filename().u8string() == name) {
+                left.push_back(entry.path().u8string());
+            }
+        }
+        return left;
+    }
+
+    // The checks every run that reached the full installer shares: one start
+    // report and one final report with the same uuid, the fake's command
+    // line, and no installer file left behind.
+    void ExpectHandOver(size_t runs) {
+        EXPECT_EQ("1", start_.value("type", "?"));
+        EXPECT_EQ("beta", start_.value("channel", "?"));
+        EXPECT_EQ("0", end_.value("type", "?"));
+        const std::string uuid = start_.value("uuid", "");
+        EXPECT_EQ(32u, uuid.size());
+        EXPECT_EQ(uuid, end_.value("uuid", "")) << "one UUID for the whole run";
+        EXPECT_GT(end_.value("doWorkTotalTime", 0), 0);
+        EXPECT_GE(end_.value("downloadVersionTime", -1), 0);
+        ASSERT_EQ(runs, runs_.size());
+        const std::vector<std::string> argv = runs_[0]["argv"].get<std::vector<std::string>>();
+        ASSERT_EQ(6u, argv.size()) << runs_[0].dump();
+        EXPECT_EQ("--from-tavo-setup", argv[0]);
+        EXPECT_EQ("--verbose-logging", argv[1]);
+        EXPECT_EQ("--uuid=" + uuid, argv[2]);
+        EXPECT_EQ(0u, argv[3].rfind("--config-path=", 0));
+        EXPECT_TRUE(TestSupport::Exists(Utils::Utf8ToWide(argv[3].substr(14))))
+            << "the configuration file stays for the full installer";
+        EXPECT_EQ("--test", argv[4]);
+        EXPECT_EQ(0u, argv[5].rfind("--yindaohwnd=", 0));
+        EXPECT_GT(std::stoll(argv[5].substr(13)), 0) << "a window handle or process id";
+        if (runs_[0].contains("commandLine")) {  // Windows: the line as it was given
+            EXPECT_EQ(0u, runs_[0]["commandLine"].get<std::string>().rfind(
+                              "--from-tavo-setup --verbose-logging  --uuid=" + uuid + " ", 0));
+        }
+        EXPECT_TRUE(LeftInstallers().empty()) << LeftInstallers().front();
+        EXPECT_TRUE(Logged("OUT:INFO:Timestamp ExcuteVersion begin ")) << RunLog();
+    }
+
+    TestSupport::TestService service_;
+    const std::wstring fake_ = TestSupport::SiblingProgram(L"tavo-fake-full-installer");
+    TempDir tmp_;      // TMP: the log and the downloads
+    TempDir home_;     // Linux: home and XDG folders
+    TempDir appData_;  // where the fake installs
+    TempDir records_;
+    const std::wstring record_ = records_.Child(L"fake-runs.jsonl");
+    const std::string home = Utils::WideToUtf8(home_.path());
+    const ScopedEnv env_[10] = {
+        {"TMP", Utils::WideToUtf8(tmp_.path())},
+        {"HOME", home},
+        {"XDG_CONFIG_HOME", home + "/config"},
+        {"XDG_STATE_HOME", home + "/state"},
+        {"XDG_DATA_HOME", Utils::WideToUtf8(appData_.path())},
+        {"TAVO_FAKE_INSTALLER_APPDATA", Utils::WideToUtf8(appData_.path())},
+        {"TAVO_FAKE_INSTALLER_RECORD", Utils::WideToUtf8(record_)},
+        {"TAVO_FAKE_INSTALLER_REGISTRY_ROOT", ScopedEnv::Unset{}},
+        {"TAVO_TEST_BASE_URL", service_.BaseUrl()},
+        {"TAVO_HEADLESS", "1"},
+    };
+    std::vector<DevService::RecordedRequest> requests_;
+    nlohmann::json start_, end_;
+    std::vector<nlohmann::json> runs_;
+};
+
+TEST_F(ProgramTest, Success) {
+    EXPECT_EQ(0, Install("{}", R"({"exit":0})"));
+    EXPECT_EQ((std::vector<std::string>{"report", "edition", "installer", "config", "report"}),
+              Endpoints());
+    ExpectHandOver(1);
+    EXPECT_EQ(0, end_.value("statusCode", -99));
+    EXPECT_EQ(kFakeVersion, end_.value("appVersion", ""));
+    EXPECT_GT(end_.value("excuteVersionTime", 0), 0);
+    EXPECT_TRUE(FaultIds().empty());
+    EXPECT_TRUE(Logged("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:0")) << RunLog();
+    const std::string log = TestSupport::ReadBytes(tmp_.Child(L"Tavo_installer.log"));
     EXPECT_EQ(std::string::npos, log.find("Timestamp doWork begin"))
         << "the final report carried this run's log and removed it; only later lines remain";
-    EXPECT_NE(std::string::npos, end.value("errLog", "").find("Timestamp doWork begin"));
-    EXPECT_NE(std::string::npos,
-              end.value("errLog", "").find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonClose"))
-        << "the error state was closed unattended";
+}
+
+TEST_F(ProgramTest, EditionRequestFailsTwiceThenSucceeds) {
+    EXPECT_EQ(0, Install(R"({"edition":{"failFirst":2}})", R"({"exit":0})"));
+    EXPECT_EQ((std::vector<std::string>{"report", "edition", "edition", "edition", "installer",
+                                        "config", "report"}),
+              Endpoints());
+    EXPECT_EQ("500 fail 1/2", requests_[1].answer);
+    ExpectHandOver(1);
+    EXPECT_EQ(0, end_.value("statusCode", -99)) << "the launch's success replaces 1013";
+    EXPECT_TRUE(Logged("OUT:ERROR:RequestDownloadUrl failed, will retry. Sleep 1000"));
+    EXPECT_TRUE(FaultIds().empty());
+}
+
+TEST_F(ProgramTest, InstallerDownloadDroppedOnce) {
+    EXPECT_EQ(0, Install(R"({"installer":{"failFirst":1,"failWith":"close"}})", R"({"exit":0})"));
+    EXPECT_EQ((std::vector<std::string>{"report", "edition", "installer", "installer", "config",
+                                        "report"}),
+              Endpoints());
+    EXPECT_EQ("close fail 1/1", requests_[2].answer);
+    ExpectHandOver(1);
+    EXPECT_EQ(0, end_.value("statusCode", -99)) << "the launch's success replaces 1014";
+    EXPECT_TRUE(Logged("OUT:ERROR:DownloadFile failed, will retry. Sleep 500"));
+}
+
+TEST_F(ProgramTest, HigherVersionInstalledOpensItsBrowserAndEndsByItself) {
+    EXPECT_EQ(0, Install("{}", R"({"exit":4})"));
+    ExpectHandOver(1);
+    EXPECT_EQ(4, end_.value("statusCode", -99)) << "the report still says what happened";
+    EXPECT_EQ(kFakeVersion, end_.value("appVersion", "")) << "the installed browser's version";
+    EXPECT_GT(end_.value("excuteVersionTime", 0), 0);
+    EXPECT_TRUE(Logged("OUT:INFO:succeed to open higher version exe.")) << RunLog();
+    EXPECT_TRUE(Logged("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:4"));
+    EXPECT_FALSE(Logged("CVorlinInstallerDlg::OnBnClickedButtonClose"))
+        << "nothing waited for the user: the window closed itself";
+    // Nothing waits for the browser: wait for its record here (a generous
+    // bound against a hang, not a time limit).
+    for (int i = 0; i < 3000 && Lines(record_, "browser").empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(1u, Lines(record_, "browser").size()) << "Tavo.exe was started";
+}
+
+TEST_F(ProgramTest, FullInstallerFailsWithItsOwnText) {
+    EXPECT_EQ(0, Install("{}", R"({"exit":7,"resultText":"磁盘空间不足，请清理后重试"})"));
+    ExpectHandOver(1);
+    EXPECT_EQ(7, end_.value("statusCode", -99));
+    EXPECT_EQ("", end_.value("appVersion", "?"));
+    EXPECT_EQ(0, end_.value("excuteVersionTime", -1));
+    EXPECT_TRUE(Logged("OUT:INFO:InstallerResultUIString:磁盘空间不足，请清理后重试")) << RunLog();
+    EXPECT_TRUE(Logged("OUT:ERROR:goto CLEAN_UP iRet:7"));
+    EXPECT_TRUE(Logged("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonClose"))
+        << "the error view was closed unattended";
+}
+
+TEST_F(ProgramTest, FullInstallerSendsTheStopRequest) {
+    // The request is sent first; the second that follows gives the window
+    // time to take it before the run ends.
+    EXPECT_EQ(0, Install("{}", R"({"stop":true,"hangSeconds":1,"exit":0})"));
+    ExpectHandOver(1);
+    EXPECT_TRUE(runs_[0].value("stopSent", false)) << runs_[0].dump();
+    EXPECT_EQ(0, end_.value("statusCode", -99)) << "the installer finished its work";
+    EXPECT_TRUE(Logged("OUT:INFO:m_bHasExited:1,m_bNeedExit:1,m_iStatusCode:0")) << RunLog();
 }
 
 TEST(Program, CarriesItsVersion) {

@@ -2,6 +2,7 @@
 // folders, the delete-at-next-start record, ELF version sections, exit
 // statuses and argv).
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +269,18 @@ TEST_F(PosixProcess, LongestAcceptedArgumentTextArrivesWhole) {
     const std::vector<std::string> argv = Argv();
     ASSERT_EQ(2u, argv.size());
     EXPECT_EQ(40959u, argv[0].size() + 1 + argv[1].size());
+}
+
+TEST_F(PosixProcess, MakeOwnerExecutableAddsOnlyTheOwnersExecuteBit) {
+    const std::wstring file = dir_.Child(L"TavoSetup.exe");
+    ASSERT_TRUE(WriteBytes(file, "x"));
+    const std::string path = Utils::WideToUtf8(file);
+    ASSERT_EQ(0, chmod(path.c_str(), 0640));
+    EXPECT_TRUE(Utils::MakeOwnerExecutable(file));
+    struct stat st {};
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(0740u, st.st_mode & 07777u);
+    EXPECT_FALSE(Utils::MakeOwnerExecutable(dir_.Child(L"missing")));
 }
 
 TEST_F(PosixProcess, ChildEndedBySignalReadsAs128PlusTheSignal) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,6 +80,11 @@ TEST_F(ProcessTest, MissingProgramGivesMinusOneAndOneErrorLineWithErrorTwo) {
                        ",strArgv:--exit=0 x\n" + systemText))
         << log;
     EXPECT_TRUE(Utils::PendingFaults().empty()) << "a start failure queues no fault";
+    // The line names the launcher, in its own file, not a helper: the log
+    // tail that travels with the report is searched for it.
+    const std::regex site(
+        R"(FILE:process_(win|posix)\.cpp-Utils::ExecutExeAtNewProcess-\(\d+\) \| OUT:ERROR:CreateProcessA failed)");
+    EXPECT_TRUE(std::regex_search(log, site)) << log;
 }
 
 TEST_F(ProcessTest, StartFailureWithAnEmptyArgumentTextKeepsTheErrorText) {

@@ -67,6 +67,30 @@ TEST_F(CloseFlowTest, SuccessReportsOnceAndEndsWithZero) {
               log_.Text().find("FILE:vorlininstallerdlg.cpp-CVorlinInstallerDlg::OnExitMessage-("));
 }
 
+TEST_F(CloseFlowTest, HigherVersionOpenedEndsByItselfAndReportsItsCode) {
+    // What the launch leaves when the full installer found a higher version
+    // installed and its browser was opened: status 4, nothing on screen.
+    const struct {
+        bool opened;
+        Calls expected;
+        const char* why;
+    } cases[] = {
+        {true, Join(Join({"hide"}, Report(4)), {"flush", "end 0"}),
+         "the run is done: the window closes itself, the report carries 4"},
+        {false, {}, "without the browser opened, status 4 is a failure that waits"},
+    };
+    for (const auto& c : cases) {
+        ViewsTest::FakeWindow window;
+        WorkerValues(window.shared);
+        window.shared.m_iStatusCode = 4;
+        window.shared.m_bHigherVersionOpened = c.opened;
+        window.dlg.HandleMessage(1124, 0);
+        EXPECT_EQ(c.expected, window.calls) << c.why;
+        EXPECT_EQ(!c.opened, window.dlg.WaitsForUser()) << c.why;
+    }
+    EXPECT_EQ(2u, log_.Count("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:4\n"));
+}
+
 TEST_F(CloseFlowTest, FailureWaitsForTheUserThenTheCloseGlyphEndsAtOnce) {
     Fail(1014, L"安装程序下载失败");
     calls_.clear();

@@ -14,7 +14,3 @@ ExitServices DefaultExitServices() {
     services.sleep = SystemClock().sleep;
     return services;
 }
-
-std::wstring DefaultHelpUrl() {
-    return {};
-}

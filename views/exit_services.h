@@ -30,7 +30,3 @@ struct ExitServices {
 // The stages of this build (DefaultStages) for the UUID, the fingerprint and
 // the report, the system clock's sleep, and the fault sender.
 ExitServices DefaultExitServices();
-
-// The address the Help button opens. Until the help address builder is part
-// of this build it is "" (opening it fails silently).
-std::wstring DefaultHelpUrl();

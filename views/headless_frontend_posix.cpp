@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "services/message_queue.h"
+#include "services/notify.h"
+#include "services/installer_result.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
@@ -15,35 +17,42 @@
 
 namespace {
 
-int g_interruptPipe[2] = {-1, -1};
+int g_signalPipe[2] = {-1, -1};
+
+constexpr char kInterruptByte = 1;
+constexpr char kStopRequestByte = 2;
 
 // Signal handler: only async-signal-safe calls.
-void OnInterrupt(int) {
+void OnSignal(int signal) {
     const int saved = errno;
-    const char byte = 1;
-    if (write(g_interruptPipe[1], &byte, 1) < 0) {
-        // The pipe is full: an interrupt is already pending.
+    const char byte = signal == SIGUSR1 ? kStopRequestByte : kInterruptByte;
+    if (write(g_signalPipe[1], &byte, 1) < 0) {
+        // The pipe is full: the window has plenty to read already.
     }
     errno = saved;
 }
 
-// Ctrl+C (SIGINT) becomes kMsgConsoleInterrupt on `queue`: the handler
+// Ctrl+C (SIGINT) becomes kMsgConsoleInterrupt on `queue`, and SIGUSR1, the
+// stop request that the full installer sends to the process id it was given
+// (Windows posts message 1129 to the window), becomes 1129: the handler
 // writes a byte to a pipe, a thread reads it and posts. A handler rather
 // than a blocked signal, because a blocked mask is inherited by the full
 // installer that the worker starts, and a caught signal is reset to its
-// default there.
-void ForwardInterrupts(MessageQueue& queue) {
-    if (pipe2(g_interruptPipe, O_CLOEXEC) != 0) {
-        return;  // Ctrl+C then ends the process the default way
+// default there. Without the pipe neither signal is caught: Ctrl+C then ends
+// the process the default way, and the full installer is given no process
+// id to signal (StopRequestTarget).
+void ForwardSignals(MessageQueue& queue) {
+    if (pipe2(g_signalPipe, O_CLOEXEC) != 0) {
+        return;
     }
-    fcntl(g_interruptPipe[1], F_SETFL, O_NONBLOCK);
-    const int readEnd = g_interruptPipe[0];
+    fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
+    const int readEnd = g_signalPipe[0];
     std::thread([&queue, readEnd] {
         for (;;) {
             char byte = 0;
             const ssize_t n = read(readEnd, &byte, 1);
             if (n == 1) {
-                queue.Post(kMsgConsoleInterrupt, 0);
+                queue.Post(byte == kStopRequestByte ? kMsgStopRequest : kMsgConsoleInterrupt, 0);
             } else if (n < 0 && errno == EINTR) {
                 continue;
             } else {
@@ -52,10 +61,11 @@ void ForwardInterrupts(MessageQueue& queue) {
         }
     }).detach();
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
 }  // namespace
@@ -66,7 +76,7 @@ int RunHeadlessFrontEnd() {
     // the very end of the process.
     static MessageQueue& queue = *new MessageQueue;
     SetMainWindow(&queue);
-    ForwardInterrupts(queue);
+    ForwardSignals(queue);
 
     const LoopClock clock = SteadyLoopClock();
     TimerTable timers;
@@ -77,7 +87,7 @@ int RunHeadlessFrontEnd() {
     host.killTimer = [&timers](uintptr_t id) { timers.Kill(id); };
     host.endProcess = EndProcessNow;
     ConsoleView view(StderrConsoleOutput(), host);
-    CVorlinInstallerDlg dlg(view, queue.Shared(), DefaultExitServices(), DefaultHelpUrl);
+    CVorlinInstallerDlg dlg(view, queue.Shared(), DefaultExitServices(), BuildHelpUrl);
     dlg.OnInitDialog(StartWorkerThread);
     RunQueueLoop(queue, dlg, timers, clock);
     return 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "services/main_window_link.h"
+#include "services/installer_result.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
@@ -72,7 +73,7 @@ int RunHeadlessFrontEnd() {
     host.killTimer = [hwnd](uintptr_t id) { ::KillTimer(hwnd, id); };
     host.endProcess = EndProcessNow;
     ConsoleView view(StderrConsoleOutput(), host);
-    CVorlinInstallerDlg dlg(view, link.Shared(), DefaultExitServices(), DefaultHelpUrl);
+    CVorlinInstallerDlg dlg(view, link.Shared(), DefaultExitServices(), BuildHelpUrl);
     dlg.OnInitDialog(StartWorkerThread);
 
     MSG msg{};

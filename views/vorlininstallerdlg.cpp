@@ -32,6 +32,7 @@ void CVorlinInstallerDlg::OnInitDialog(const std::function<void()>& startWorker)
     m_shared.m_bNeedExit = false;
     m_shared.m_bHasExited = false;
     m_shared.m_bUserExit = false;
+    m_shared.m_bHigherVersionOpened = false;
     m_view.ShowControl(kCtrlErrorText, false);
     m_view.ShowControl(kCtrlErrorPicture, false);
     m_view.ShowControl(kCtrlHelp, false);
@@ -81,7 +82,11 @@ void CVorlinInstallerDlg::OnExitMessage() {
     const int32_t statusCode = m_shared.m_iStatusCode;
     LOG_INFO("m_bHasExited:", N(m_shared.m_bHasExited), ",m_bNeedExit:", N(needExit),
              ",m_iStatusCode:", N(statusCode));
-    if (!needExit && !userExit && statusCode != 0) {
+    // An installed higher version that was opened ends the run like a
+    // success: nothing on screen waits for the user, and the report still
+    // carries the status code.
+    const bool done = statusCode == 0 || m_shared.m_bHigherVersionOpened;
+    if (!needExit && !userExit && !done) {
         return;  // the error state stays until the user closes it
     }
     m_bEnding = true;

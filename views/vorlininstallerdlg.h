@@ -60,7 +60,8 @@ class CVorlinInstallerDlg {
     // 1124, and the close paths: the exit sequence. Keeps the window open
     // (returns) when the run failed and nobody asked to quit; otherwise hides
     // the window, sends the final report and the queued faults and ends the
-    // process with 0.
+    // process with 0. A run whose full installer opened an installed higher
+    // version has not failed (its status code 4 is still reported).
     void OnExitMessage();
     // 1125: the status line (set only when it differs).
     void OnStatusMessage(intptr_t payload);

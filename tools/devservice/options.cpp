@@ -60,6 +60,7 @@ bool ParseOptions(const std::vector<std::string>& args, CommandLine& out, std::s
     CommandLine result;
     std::string scenarioFile;
     std::vector<std::string> settings;
+    bool nameGiven = false;  // --installer-name was given
     for (size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::string value;
@@ -120,6 +121,7 @@ bool ParseOptions(const std::vector<std::string>& args, CommandLine& out, std::s
             result.options.installer = FileSource::Generated(number);
         } else if (name == "--installer-name") {
             result.options.installerName = value;
+            nameGiven = true;
         } else if (name == "--config") {
             std::string text;
             if (!ReadText(value, text)) {
@@ -131,8 +133,9 @@ bool ParseOptions(const std::vector<std::string>& args, CommandLine& out, std::s
             result.options.config = FileSource::FromText(value);
         }
     }
-    if (result.options.installer.kind == FileSource::Kind::Disk &&
-        result.options.installerName == kDefaultInstallerName) {
+    // A file from disk is named after itself, unless a name was given (even
+    // the default one).
+    if (result.options.installer.kind == FileSource::Kind::Disk && !nameGiven) {
         const std::string& path = result.options.installer.path;
         result.options.installerName = path.substr(path.find_last_of('/') + 1);
     }

@@ -25,6 +25,12 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
 // process was created.
 bool StartPrcess(std::wstring program);
 
+// Lets the owner of the file at `path` run it as a program, leaving every
+// other permission as it was. Linux: adds the owner's execute bit (a
+// downloaded file has none); Windows: nothing to do, true. False with the
+// system error set when the file cannot be changed.
+bool MakeOwnerExecutable(const std::wstring& path);
+
 // Splits a command line the way CommandLineToArgvW does: the first word ends
 // at the first blank or tab (or at its closing quote, without escapes); the
 // others follow the backslash and quote rules. An empty text gives no words.

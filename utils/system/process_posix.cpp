@@ -1,5 +1,6 @@
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +44,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     if (arguments.size() >= kCommandLineCapacity) {
         // Cutting the text would hand the child a different command line.
         SetLastSystemError(E2BIG);
-        detail::LogProcessStartFailure(program, arguments);
+        TAVO_LOG_PROCESS_START_FAILURE(program, arguments);
         return -1;
     }
     const std::string path = WideToUtf8(program);
@@ -59,7 +60,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     const int rc = Spawn(path, args, pid);
     if (rc != 0) {
         SetLastSystemError(static_cast<uint32_t>(rc));
-        detail::LogProcessStartFailure(program, arguments);
+        TAVO_LOG_PROCESS_START_FAILURE(program, arguments);
         return -1;
     }
     int status = 0;
@@ -100,6 +101,18 @@ bool StartPrcess(std::wstring program) {
         }
     }).detach();
     return true;
+}
+
+bool MakeOwnerExecutable(const std::wstring& path) {
+    const std::string file = WideToUtf8(path);
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) {
+        return false;
+    }
+    if ((st.st_mode & S_IXUSR) != 0) {
+        return true;
+    }
+    return chmod(file.c_str(), (st.st_mode & 07777) | S_IXUSR) == 0;
 }
 
 }  // namespace Utils

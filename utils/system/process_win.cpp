@@ -17,7 +17,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     if (arguments.size() >= kCommandLineCapacity) {
         // Cutting the text would hand the child a different command line.
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        detail::LogProcessStartFailure(program, arguments);
+        TAVO_LOG_PROCESS_START_FAILURE(program, arguments);
         return -1;
     }
     STARTUPINFOW startup{};
@@ -28,7 +28,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     wchar_t* commandLine = arguments.empty() ? nullptr : buffer.data();
     if (!CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-        detail::LogProcessStartFailure(program, arguments);
+        TAVO_LOG_PROCESS_START_FAILURE(program, arguments);
         return -1;
     }
     WaitForSingleObject(info.hProcess, INFINITE);
@@ -55,6 +55,11 @@ bool StartPrcess(std::wstring program) {
     // Nothing of this program uses the handles.
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
+    return true;
+}
+
+bool MakeOwnerExecutable(const std::wstring&) {
+    // Whether a file may run is not a permission bit here.
     return true;
 }
 

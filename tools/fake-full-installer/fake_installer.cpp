@@ -1,0 +1,186 @@
+#include "tools/fake-full-installer/fake_installer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "tools/fake-full-installer/scenario.h"
+#include "utils/log/fileutil.h"
+#include "utils/log/log.h"
+#include "utils/log/textconv.h"
+#include "utils/system/fileversion.h"
+#include "utils/system/identity.h"
+#include "utils/system/registry.h"
+
+namespace FakeInstaller {
+
+namespace {
+
+const std::wstring kKey = L"Software\\Tavo";
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The value of the first argument that starts with `name` ("--uuid="), or "".
+std::wstring ArgumentValue(const std::vector<std::wstring>& args, const std::wstring& name) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind(name, 0) == 0) {
+            return args[i].substr(name.size());
+        }
+    }
+    return {};
+}
+
+void Record(nlohmann::json line) {
+    const std::string file = Env("TAVO_FAKE_INSTALLER_RECORD");
+    if (file.empty()) {
+        return;
+    }
+    const std::string text =
+        line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    if (std::FILE* out = std::fopen(file.c_str(), "ab")) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+}
+
+nlohmann::json Utf8List(const std::vector<std::wstring>& words) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const std::wstring& w : words) {
+        list.push_back(Utils::WideToUtf8(w));
+    }
+    return list;
+}
+
+std::filesystem::path AppDataFolder() {
+    const std::string given = Env("TAVO_FAKE_INSTALLER_APPDATA");
+    if (!given.empty()) {
+        return Utils::NativePath(Utils::Utf8ToWide(given));
+    }
+    std::wstring appData;
+    return Utils::GetLocalAppDataPath(appData) ? Utils::NativePath(appData)
+                                               : std::filesystem::path();
+}
+
+// Tavo/Application/<version>/Installer/setup.exe (the uninstaller's place,
+// three levels below the browser's folder), Tavo/Application/Tavo.exe (a
+// copy of this program, unless `browser` is false) and
+// Tavo/Application/config.ini holding the uuid; then "UninstallString" and
+// "pv". False when a file or the key cannot be written.
+bool Install(const std::wstring& uuid, bool browser, std::string& error) {
+    const std::filesystem::path appData = AppDataFolder();
+    if (appData.empty()) {
+        error = "no local application data folder";
+        return false;
+    }
+    const std::filesystem::path browserDir = appData / "Tavo" / "Application";
+    const std::filesystem::path setupDir = browserDir / TAVO_FAKE_VERSION / "Installer";
+    const std::filesystem::path self = Utils::NativePath(Utils::GetSelfPath());
+    std::error_code ec;
+    std::filesystem::create_directories(setupDir, ec);
+    const auto overwrite = std::filesystem::copy_options::overwrite_existing;
+    std::filesystem::copy_file(self, setupDir / "setup.exe", overwrite, ec);
+    if (ec) {
+        error = "cannot write " + (setupDir / "setup.exe").u8string() + ": " + ec.message();
+        return false;
+    }
+    const std::filesystem::path exe = browserDir / "Tavo.exe";
+    if (browser) {
+        std::filesystem::copy_file(self, exe, overwrite, ec);
+    } else {
+        std::filesystem::remove(exe, ec);
+    }
+    if (ec) {
+        error = "cannot write or remove " + exe.u8string() + ": " + ec.message();
+        return false;
+    }
+    const nlohmann::json config = {{"guid", Utils::WideToUtf8(uuid)}};
+    if (std::FILE* out = std::fopen((browserDir / "config.ini").u8string().c_str(), "wb")) {
+        const std::string text = config.dump();
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+    Utils::RegistryKey key;
+    if (key.CreateForSet(kKey) != Utils::kRegOk ||
+        key.SetString(L"UninstallString", Utils::Utf8ToWide((setupDir / "setup.exe").u8string())) !=
+            Utils::kRegOk ||
+        key.SetString(L"pv", Utils::Utf8ToWide(TAVO_FAKE_VERSION)) != Utils::kRegOk) {
+        error = "cannot write the registry values";
+        return false;
+    }
+    return true;
+}
+
+bool WriteResult(const Scenario& scenario) {
+    Utils::RegistryKey key;
+    return key.CreateForSet(kKey) == Utils::kRegOk &&
+           key.SetDword(L"InstallerResult", scenario.result) == Utils::kRegOk &&
+           key.SetString(L"InstallerResultUIString", Utils::Utf8ToWide(scenario.resultText)) ==
+               Utils::kRegOk;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::wstring>& args) {
+    // Never the installer's log: its first line would move the installer's
+    // log aside while the installer still writes it.
+    Utils::g_wstrLogFile = Utils::g_wstrLogDir + L"tavo-fake-full-installer.log";
+    Utils::g_wstrLogFileOld = Utils::g_wstrLogDir + L"tavo-fake-full-installer_old.log";
+    const std::string registryRoot = Env("TAVO_FAKE_INSTALLER_REGISTRY_ROOT");
+    if (!registryRoot.empty()) {
+        Utils::SetRegistryRootForTesting(Utils::Utf8ToWide(registryRoot));
+    }
+
+    // The launch starts the installed browser without arguments; the full
+    // installer's command line always holds "--from-tavo-setup". (The file
+    // name would not do: a browser whose file was replaced meanwhile reads
+    // its own name differently on Linux.)
+    if (std::find(args.begin(), args.end(), L"--from-tavo-setup") == args.end()) {
+        Record({{"role", "browser"}, {"argv", Utf8List(args)}});
+        return 0;
+    }
+
+    Scenario scenario;
+    std::string error;
+    nlohmann::json record = {{"role", "installer"}, {"argv", Utf8List(args)}};
+    const std::wstring commandLine = RawCommandLine();
+    if (!commandLine.empty()) {
+        record["commandLine"] = Utils::WideToUtf8(commandLine);
+    }
+    if (!LoadScenario(scenario, error)) {
+        record["error"] = error;
+        Record(record);
+        std::fprintf(stderr, "tavo-fake-full-installer: %s\n", error.c_str());
+        return 3;
+    }
+    if (scenario.stop) {
+        const std::wstring target = ArgumentValue(args, L"--yindaohwnd=");
+        record["stopSent"] =
+            !target.empty() && SendStopRequest(std::wcstoll(target.c_str(), nullptr, 10));
+    }
+    if (scenario.hangSeconds > 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(scenario.hangSeconds));
+    }
+    if (scenario.exitCode == 0 || scenario.exitCode == 4) {
+        const bool browser = scenario.exitCode == 0 || scenario.browser;
+        if (!Install(ArgumentValue(args, L"--uuid="), browser, error)) {
+            record["error"] = error;
+        }
+    }
+    if (!WriteResult(scenario)) {
+        record["error"] = "cannot write the result values";
+    }
+    record["exit"] = scenario.exitCode;
+    Record(record);
+    return scenario.exitCode;
+}
+
+}  // namespace FakeInstaller
