@@ -104,6 +104,14 @@ class LaunchTest : public ::testing::Test {
         return value;
     }
 
+    // Nothing waits for the browser that the launch opens: wait for its
+    // record here (a generous bound against a hang, not a time limit).
+    void WaitForTheBrowser() const {
+        for (int i = 0; i < 6000 && Runs("browser").empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
     SharedState& Shared() { return queue_.Shared(); }
 
     TestSupport::LogCapture log_;
@@ -181,6 +189,11 @@ TEST_F(LaunchTest, OutcomesOfTheFullInstaller) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
+        // Each row installs afresh (a browser opened by an earlier row may
+        // still run from its folder).
+        const TempDir appData;
+        const ScopedEnv appDataEnv("TAVO_FAKE_INSTALLER_APPDATA",
+                                   Utils::WideToUtf8(appData.path()));
         TestSupport::WriteBytes(record_, "");
         Utils::DeleteRegistryKey(L"Software\\Tavo");
         Shared().m_iStatusCode = 1008;  // a failed start report's code before the launch
@@ -198,6 +211,9 @@ TEST_F(LaunchTest, OutcomesOfTheFullInstaller) {
         EXPECT_EQ(c.appVersion, Shared().AppVersion());
         EXPECT_EQ(c.done && c.status != 0, Shared().m_bHigherVersionOpened.load());
         EXPECT_EQ(c.done, excuteVersionTime != 0) << "set only for a launch that worked";
+        if (Shared().m_bHigherVersionOpened) {
+            WaitForTheBrowser();
+        }
     }
 }
 
@@ -229,11 +245,7 @@ TEST_F(LaunchTest, TheInstallerGetsItsCommandLineAndInstalls) {
 
 TEST_F(LaunchTest, HigherVersionWithItsBrowserStartsTheBrowser) {
     Run(R"({"exit":4})");
-    // Nothing waits for the browser: wait for its record here (a generous
-    // bound against a hang, not a time limit).
-    for (int i = 0; i < 6000 && Runs("browser").empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    WaitForTheBrowser();
     EXPECT_EQ(1u, Runs("browser").size()) << "Tavo.exe was started";
     EXPECT_EQ(1u, log_.Count("OUT:INFO:succeed to open higher version exe.\n"));
     EXPECT_EQ(1u, log_.Count("OUT:ERROR:goto CLEAN_UP iRet:4\n"));

@@ -1,8 +1,10 @@
 // The headless front end: the window's logic (CVorlinInstallerDlg) with a
 // console view on standard error, for machines without a display and for
-// TAVO_HEADLESS=1. Ctrl+C acts as the window's close glyph; after a failure
-// the error text is printed and the window closes as with its Close button,
-// so an unattended run always ends.
+// TAVO_HEADLESS=1. Ctrl+C acts as the window's close glyph; the full
+// installer's stop request (Windows: message 1129 to the message-only window;
+// Linux: SIGUSR1 to this process) reaches the window's 1129 handler; after a
+// failure the error text is printed and the window closes as with its Close
+// button, so an unattended run always ends.
 #pragma once
 
 #include <functional>

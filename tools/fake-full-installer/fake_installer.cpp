@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <cwchar>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <thread>
 
@@ -24,11 +25,6 @@ namespace {
 
 const std::wstring kKey = L"Software\\Tavo";
 
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
 // The value of the first argument that starts with `name` ("--uuid="), or "".
 std::wstring ArgumentValue(const std::vector<std::wstring>& args, const std::wstring& name) {
     for (size_t i = 1; i < args.size(); ++i) {
@@ -40,16 +36,12 @@ std::wstring ArgumentValue(const std::vector<std::wstring>& args, const std::wst
 }
 
 void Record(nlohmann::json line) {
-    const std::string file = Env("TAVO_FAKE_INSTALLER_RECORD");
+    const std::string file = Environment("TAVO_FAKE_INSTALLER_RECORD");
     if (file.empty()) {
         return;
     }
-    const std::string text =
-        line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (std::FILE* out = std::fopen(file.c_str(), "ab")) {
-        std::fwrite(text.data(), 1, text.size(), out);
-        std::fclose(out);
-    }
+    std::ofstream out(Utils::NativePath(Utils::Utf8ToWide(file)), std::ios::binary | std::ios::app);
+    out << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
 nlohmann::json Utf8List(const std::vector<std::wstring>& words) {
@@ -61,13 +53,22 @@ nlohmann::json Utf8List(const std::vector<std::wstring>& words) {
 }
 
 std::filesystem::path AppDataFolder() {
-    const std::string given = Env("TAVO_FAKE_INSTALLER_APPDATA");
+    const std::string given = Environment("TAVO_FAKE_INSTALLER_APPDATA");
     if (!given.empty()) {
         return Utils::NativePath(Utils::Utf8ToWide(given));
     }
     std::wstring appData;
     return Utils::GetLocalAppDataPath(appData) ? Utils::NativePath(appData)
                                                : std::filesystem::path();
+}
+
+// A copy of this program at `to`, replacing what is there. (Removed first:
+// MinGW's copy_file cannot tell two files apart to overwrite one.)
+void CopySelf(const std::filesystem::path& to, std::error_code& ec) {
+    std::filesystem::remove(to, ec);
+    if (!ec) {
+        std::filesystem::copy_file(Utils::NativePath(Utils::GetSelfPath()), to, ec);
+    }
 }
 
 // Tavo/Application/<version>/Installer/setup.exe (the uninstaller's place,
@@ -83,18 +84,16 @@ bool Install(const std::wstring& uuid, bool browser, std::string& error) {
     }
     const std::filesystem::path browserDir = appData / "Tavo" / "Application";
     const std::filesystem::path setupDir = browserDir / TAVO_FAKE_VERSION / "Installer";
-    const std::filesystem::path self = Utils::NativePath(Utils::GetSelfPath());
     std::error_code ec;
     std::filesystem::create_directories(setupDir, ec);
-    const auto overwrite = std::filesystem::copy_options::overwrite_existing;
-    std::filesystem::copy_file(self, setupDir / "setup.exe", overwrite, ec);
+    CopySelf(setupDir / "setup.exe", ec);
     if (ec) {
         error = "cannot write " + (setupDir / "setup.exe").u8string() + ": " + ec.message();
         return false;
     }
     const std::filesystem::path exe = browserDir / "Tavo.exe";
     if (browser) {
-        std::filesystem::copy_file(self, exe, overwrite, ec);
+        CopySelf(exe, ec);
     } else {
         std::filesystem::remove(exe, ec);
     }
@@ -102,11 +101,12 @@ bool Install(const std::wstring& uuid, bool browser, std::string& error) {
         error = "cannot write or remove " + exe.u8string() + ": " + ec.message();
         return false;
     }
-    const nlohmann::json config = {{"guid", Utils::WideToUtf8(uuid)}};
-    if (std::FILE* out = std::fopen((browserDir / "config.ini").u8string().c_str(), "wb")) {
-        const std::string text = config.dump();
-        std::fwrite(text.data(), 1, text.size(), out);
-        std::fclose(out);
+    std::ofstream config(browserDir / "config.ini", std::ios::binary | std::ios::trunc);
+    config << nlohmann::json{{"guid", Utils::WideToUtf8(uuid)}}.dump();
+    config.close();
+    if (!config) {
+        error = "cannot write " + (browserDir / "config.ini").u8string();
+        return false;
     }
     Utils::RegistryKey key;
     if (key.CreateForSet(kKey) != Utils::kRegOk ||
@@ -134,7 +134,7 @@ int Run(const std::vector<std::wstring>& args) {
     // log aside while the installer still writes it.
     Utils::g_wstrLogFile = Utils::g_wstrLogDir + L"tavo-fake-full-installer.log";
     Utils::g_wstrLogFileOld = Utils::g_wstrLogDir + L"tavo-fake-full-installer_old.log";
-    const std::string registryRoot = Env("TAVO_FAKE_INSTALLER_REGISTRY_ROOT");
+    const std::string registryRoot = Environment("TAVO_FAKE_INSTALLER_REGISTRY_ROOT");
     if (!registryRoot.empty()) {
         Utils::SetRegistryRootForTesting(Utils::Utf8ToWide(registryRoot));
     }

@@ -29,8 +29,10 @@ int Run(const std::vector<std::wstring>& args);
 // Platform parts. The command line as the system gave it (Windows:
 // GetCommandLineW; Linux has none: ""). Sends the stop request to `target`,
 // the value of " --yindaohwnd=" (Windows: message 1129 posted to that
-// window; Linux: SIGUSR1 to that process); true when it was sent.
+// window; Linux: SIGUSR1 to that process); true when it was sent. The value
+// of the environment variable `name` in UTF-8 ("" when unset).
 std::wstring RawCommandLine();
 bool SendStopRequest(int64_t target);
+std::string Environment(const char* name);
 
 }  // namespace FakeInstaller

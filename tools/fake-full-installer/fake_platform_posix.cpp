@@ -1,5 +1,7 @@
 #include <signal.h>
 
+#include <cstdlib>
+
 #include "tools/fake-full-installer/fake_installer.h"
 
 namespace FakeInstaller {
@@ -10,6 +12,11 @@ std::wstring RawCommandLine() {
 
 bool SendStopRequest(int64_t target) {
     return target > 0 && kill(static_cast<pid_t>(target), SIGUSR1) == 0;
+}
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
 }  // namespace FakeInstaller

@@ -1,6 +1,7 @@
 #include "tools/fake-full-installer/scenario.h"
 
-#include <cstdlib>
+#include "tools/fake-full-installer/fake_installer.h"
+
 #include <limits>
 
 #include <nlohmann/json.hpp>
@@ -86,8 +87,7 @@ bool ParseScenario(const std::string& text, Scenario& out, std::string& error) {
 }
 
 bool LoadScenario(Scenario& out, std::string& error) {
-    const char* value = std::getenv(kScenarioVariable);
-    std::string text = value != nullptr ? value : "";
+    std::string text = Environment(kScenarioVariable);
     if (text.empty()) {
         out = Scenario{};
         return true;
