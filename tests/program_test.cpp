@@ -130,7 +130,8 @@ class ProgramTest : public ::testing::Test {
     // The checks every run that reached the full installer shares: one start
     // report and one final report with the same uuid, the fake's command
     // line, and no installer file left behind.
-    void ExpectHandOver(size_t runs) {
+    void ExpectHandOver(size_t runs, const std::vector<std::string>& faults = {}) {
+        EXPECT_EQ(faults, FaultIds()) << "the faults queued on the way, posted at the end";
         EXPECT_EQ("1", start_.value("type", "?"));
         EXPECT_EQ("beta", start_.value("channel", "?"));
         EXPECT_EQ("0", end_.value("type", "?"));
@@ -192,7 +193,6 @@ TEST_F(ProgramTest, Success) {
     EXPECT_EQ(0, end_.value("statusCode", -99));
     EXPECT_EQ(kFakeVersion, end_.value("appVersion", ""));
     EXPECT_GT(end_.value("excuteVersionTime", 0), 0);
-    EXPECT_TRUE(FaultIds().empty());
     EXPECT_TRUE(Logged("OUT:INFO:m_bHasExited:1,m_bNeedExit:0,m_iStatusCode:0")) << RunLog();
     const std::string log = TestSupport::ReadBytes(tmp_.Child(L"Tavo_installer.log"));
     EXPECT_EQ(std::string::npos, log.find("Timestamp doWork begin"))
@@ -208,7 +208,6 @@ TEST_F(ProgramTest, EditionRequestFailsTwiceThenSucceeds) {
     ExpectHandOver(1);
     EXPECT_EQ(0, end_.value("statusCode", -99)) << "the launch's success replaces 1013";
     EXPECT_TRUE(Logged("OUT:ERROR:RequestDownloadUrl failed, will retry. Sleep 1000"));
-    EXPECT_TRUE(FaultIds().empty());
 }
 
 TEST_F(ProgramTest, InstallerDownloadDroppedOnce) {
@@ -220,6 +219,17 @@ TEST_F(ProgramTest, InstallerDownloadDroppedOnce) {
     ExpectHandOver(1);
     EXPECT_EQ(0, end_.value("statusCode", -99)) << "the launch's success replaces 1014";
     EXPECT_TRUE(Logged("OUT:ERROR:DownloadFile failed, will retry. Sleep 500"));
+}
+
+TEST_F(ProgramTest, FullInstallerNotStartedOnceRunsAgainAndItsFaultIsPosted) {
+    EXPECT_EQ(0, Install("{}", R"({"failFirst":1,"exit":0})"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"report", "edition", "installer", "config", "report", "fault"}),
+        Endpoints());
+    ExpectHandOver(2, {"system-1"});
+    EXPECT_EQ(0, end_.value("statusCode", -99));
+    EXPECT_TRUE(Logged("OUT:INFO:iRet == -1, try to ExecutExeAtNewProcess again. Sleep 1000"));
+    EXPECT_TRUE(Logged("OUT:INFO:ExcuteVersion for begin ")) << RunLog();
 }
 
 TEST_F(ProgramTest, HigherVersionInstalledOpensItsBrowserAndEndsByItself) {

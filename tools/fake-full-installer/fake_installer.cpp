@@ -44,6 +44,28 @@ void Record(nlohmann::json line) {
     out << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
+// How many runs as the full installer the record holds so far (0 without a
+// record).
+uint32_t EarlierRuns() {
+    const std::string file = Environment("TAVO_FAKE_INSTALLER_RECORD");
+    std::string text;
+    if (file.empty() || !Utils::ReadFileBytes(Utils::Utf8ToWide(file), text)) {
+        return 0;
+    }
+    uint32_t runs = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        const nlohmann::json line =
+            nlohmann::json::parse(text.substr(start, end - start), nullptr, false);
+        if (line.is_object() && line.value("role", "") == "installer") {
+            ++runs;
+        }
+        start = end + 1;
+    }
+    return runs;
+}
+
 nlohmann::json Utf8List(const std::vector<std::wstring>& words) {
     nlohmann::json list = nlohmann::json::array();
     for (const std::wstring& w : words) {
@@ -160,6 +182,12 @@ int Run(const std::vector<std::wstring>& args) {
         Record(record);
         std::fprintf(stderr, "tavo-fake-full-installer: %s\n", error.c_str());
         return 3;
+    }
+    if (EarlierRuns() < scenario.failFirst) {
+        // Not started, worth another run: nothing else happens.
+        record["exit"] = -1;
+        Record(record);
+        return -1;
     }
     if (scenario.stop) {
         const std::wstring target = ArgumentValue(args, L"--yindaohwnd=");

@@ -71,6 +71,8 @@ bool ParseScenario(const std::string& text, Scenario& out, std::string& error) {
             ok = ReadUnsigned(value, "hangSeconds", s.hangSeconds, error);
         } else if (name == "stop") {
             ok = ReadBool(value, "stop", s.stop, error);
+        } else if (name == "failFirst") {
+            ok = ReadUnsigned(value, "failFirst", s.failFirst, error);
         } else {
             ok = false;
             error = "unknown member \"" + name + "\"";

@@ -15,6 +15,7 @@ struct Scenario {
     std::string resultText;    // "resultText": InstallerResultUIString
     uint32_t hangSeconds = 0;  // "hangSeconds": wait this long first
     bool stop = false;         // "stop": send the stop request back
+    uint32_t failFirst = 0;    // "failFirst": the first runs exit with -1 at once
 };
 
 // Reads `text` (a JSON object; members as above, all optional). A
