@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "services/installer_result.h"
 #include "services/device_fingerprint.h"
+#include "services/installer_result.h"
 #include "services/main_window_link.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <thread>
 
+#include "services/installer_result.h"
 #include "services/message_queue.h"
 #include "services/notify.h"
-#include "services/installer_result.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
