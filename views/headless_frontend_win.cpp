@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
-#include "services/main_window_link.h"
 #include "services/installer_result.h"
+#include "services/main_window_link.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
