@@ -61,6 +61,7 @@ void ForwardInterrupts(MessageQueue& queue) {
 }  // namespace
 
 int RunHeadlessFrontEnd() {
+    EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     // Never destroyed: the worker may post and read the shared members until
     // the very end of the process.

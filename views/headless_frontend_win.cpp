@@ -44,6 +44,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }  // namespace
 
 int RunHeadlessFrontEnd() {
+    EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     WNDCLASSW cls{};
     cls.lpfnWndProc = DefWindowProcW;
