@@ -49,7 +49,8 @@ TEST(ProgramMessages, HeadlessWindowDropsWorkerMessagesFromOtherProcesses) {
     TestSupport::RunningProgram program(TestSupport::SiblingProgram(L"TavoInstaller"),
                                         L"TavoInstaller --test");
     ASSERT_TRUE(program.started());
-    const HWND window = program.WaitForWindow(L"TavoInstallerHeadless", true, false, 60000);
+    const HWND window =
+        program.WaitForWindow(L"TavoInstallerHeadless", nullptr, true, false, 60000);
     ASSERT_NE(nullptr, window);
     ASSERT_TRUE(WaitForDownload(service, 60000)) << "the run never reached its download";
 
@@ -70,6 +71,32 @@ TEST(ProgramMessages, HeadlessWindowDropsWorkerMessagesFromOtherProcesses) {
     ASSERT_EQ(2u, reports.size());
     const nlohmann::json end = nlohmann::json::parse(reports[1].body, nullptr, false);
     EXPECT_EQ(1015, end.value("statusCode", 0)) << "stopped on request, nothing else";
+}
+
+TEST(ProgramMessages, HeadlessSecondCopyTellsOnStandardErrorAndEndsWithMinusOne) {
+    TestSupport::TestService service;
+    ASSERT_TRUE(service.ok()) << service.error();
+    ASSERT_TRUE(service.SetScenario(kSlowDownload)) << service.error();
+    TestSupport::TempDir tmp;
+    const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
+    const TestSupport::ScopedEnv base("TAVO_TEST_BASE_URL", service.BaseUrl());
+    const TestSupport::ScopedEnv headless("TAVO_HEADLESS", "1");
+    const std::wstring installer = TestSupport::SiblingProgram(L"TavoInstaller");
+
+    TestSupport::RunningProgram first(installer, L"TavoInstaller --test");
+    const HWND window = first.WaitForWindow(L"TavoInstallerHeadless", nullptr, true, false, 60000);
+    ASSERT_NE(nullptr, window);
+    TestSupport::RunningProgram second(installer, L"TavoInstaller --test",
+                                       tmp.Child(L"second.err"));
+    DWORD code = 12345;
+    ASSERT_TRUE(second.WaitForExit(60000, code));
+    EXPECT_EQ(static_cast<DWORD>(-1), code);
+    EXPECT_EQ("Tavo浏览器 安装程序已经在运行，请勿重复启动！" + TestSupport::NativeLineEnd(),
+              TestSupport::ReadBytes(tmp.Child(L"second.err")));
+
+    ASSERT_TRUE(PostMessageW(window, kMsgStopRequest, 0, 0));
+    ASSERT_TRUE(first.WaitForExit(60000, code));
+    EXPECT_EQ(0u, code);
 }
 
 }  // namespace
