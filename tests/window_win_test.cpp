@@ -194,6 +194,16 @@ class WindowTest : public ::testing::Test {
         return end.value("type", "") == "0" ? end.value("statusCode", -12345) : -12345;
     }
 
+    // The log that the run's final report carried ("" without one).
+    std::string FinalLog() {
+        const auto reports = service_.RequestsTo("/browser/c/boostrap/report");
+        if (reports.empty()) {
+            return {};
+        }
+        const auto end = nlohmann::json::parse(reports.back().body, nullptr, false);
+        return end.value("errLog", "");
+    }
+
     static void SaveScreenshot(const Image& image, const char* name) {
         const char* folder = std::getenv("TAVO_SCREENSHOT_DIR");
         if (folder != nullptr && *folder != '\0') {
@@ -402,6 +412,55 @@ TEST_F(WindowTest, SecondCopyTellsTheUserAndEndsWithMinusOneWhileTheFirstRuns) {
     ASSERT_TRUE(PostMessageW(thirdDialog, kMsgStopRequest, 0, 0));
     ASSERT_TRUE(third->WaitForExit(kPatienceMs, code));
     EXPECT_EQ(0u, code);
+}
+
+TEST_F(WindowTest, KeysMinimiseAboutAndSystemCloseGoWhereTheyShould) {
+    auto program = Start(kSlowDownload);
+    const HWND dialog = WaitForDialog(*program);
+    ASSERT_NE(nullptr, dialog);
+
+    // Escape and Enter never end the dialog; the minimise glyph, handled
+    // after them, minimises it.
+    for (WPARAM key : {WPARAM{VK_ESCAPE}, WPARAM{VK_RETURN}}) {
+        ASSERT_TRUE(PostMessageW(dialog, WM_KEYDOWN, key, 0));
+    }
+    ASSERT_TRUE(PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kCtrlMinimize, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, kCtrlMinimize))));
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(dialog) != FALSE; }, kPatienceMs));
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "minimised, not hidden";
+    ShowWindow(dialog, SW_RESTORE);
+
+    // The system menu's about item.
+    ASSERT_TRUE(PostMessageW(dialog, WM_SYSCOMMAND, 0x10, 0));
+    const HWND about =
+        program->WaitForWindow(kDialogClass, L"关于 TavoInstaller", false, true, kPatienceMs);
+    ASSERT_NE(nullptr, about);
+    bool versionShown = false;
+    for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[64] = {};
+        GetWindowTextW(child, text, 64);
+        versionShown = versionShown || std::wstring(text) == L"TavoInstaller，版本 1.0";
+    }
+    EXPECT_TRUE(versionShown);
+    ASSERT_TRUE(PostMessageW(about, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }, kPatienceMs));
+
+    // A system close (Alt+F4, the taskbar) is the close glyph: the window
+    // hides and the run goes on until it ends; here a stop request ends it.
+    ASSERT_TRUE(PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }, kPatienceMs));
+    DWORD code = 12345;
+    EXPECT_FALSE(program->WaitForExit(0, code)) << "still running, hidden";
+    ASSERT_TRUE(PostMessageW(dialog, kMsgStopRequest, 0, 0));
+    ASSERT_TRUE(program->WaitForExit(kPatienceMs, code));
+    EXPECT_EQ(0u, code);
+    const std::string log = FinalLog();
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonMini"));
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:user trigger SC_CLOSE event"));
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonExit"));
+    EXPECT_EQ(std::string::npos, log.find("user trigger WM_DESTROY event"))
+        << "Escape did not become a cancel command";
 }
 
 TEST_F(WindowTest, WorkerMessagesFromAnotherProcessAreDropped) {
