@@ -9,26 +9,6 @@ namespace {
 // The window background under every picture.
 constexpr COLORREF kGround = RGB(0xFB, 0xFB, 0xFB);
 
-// A copy of `image` that owns its pixels: an image made from a stream reads
-// the stream lazily, and the stream is released after loading.
-Gdiplus::Image* Decoded(Gdiplus::Image& image) {
-    const UINT width = image.GetWidth();
-    const UINT height = image.GetHeight();
-    if (width == 0 || height == 0) {
-        return nullptr;
-    }
-    // GDI+ objects come from GDI+'s own allocator, null when it fails.
-    auto* copy = new Gdiplus::Bitmap(static_cast<INT>(width), static_cast<INT>(height),
-                                     PixelFormat32bppPARGB);
-    if (copy == nullptr) {
-        return nullptr;
-    }
-    Gdiplus::Graphics graphics(copy);
-    graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-    graphics.DrawImage(&image, 0, 0, static_cast<INT>(width), static_cast<INT>(height));
-    return copy;
-}
-
 }  // namespace
 
 bool LoadPngResource(int id, Gdiplus::Image*& out) {
@@ -37,8 +17,10 @@ bool LoadPngResource(int id, Gdiplus::Image*& out) {
     if (!FindPngResource(id, bytes, size)) {
         return false;
     }
-    // The stream gets a block of its own (a stream over memory needs a
-    // movable block), freed here once the picture is decoded.
+    // The picture keeps its own copy of the bytes: a block that its stream
+    // frees on its last release. GDI+ holds a reference to the stream for
+    // as long as the image lives (it may read the pixels only when they are
+    // first drawn), so this function's reference goes at once.
     const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     void* locked = block != nullptr ? GlobalLock(block) : nullptr;
     if (locked == nullptr) {
@@ -50,22 +32,14 @@ bool LoadPngResource(int id, Gdiplus::Image*& out) {
     std::memcpy(locked, bytes, size);
     GlobalUnlock(block);
     IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(block, FALSE, &stream) != S_OK) {
+    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
         GlobalFree(block);
         return false;
     }
-    Gdiplus::Image* picture = nullptr;
-    {
-        Gdiplus::Image loaded(stream);
-        picture = loaded.GetLastStatus() == Gdiplus::Ok ? Decoded(loaded) : nullptr;
-        if (picture == nullptr) {
-            // Undecodable: a picture all the same, one that draws nothing.
-            picture = new Gdiplus::Bitmap(1, 1, PixelFormat32bppPARGB);
-        }
-    }
+    // Null only when GDI+'s allocator fails. A PNG that GDI+ cannot decode
+    // still gives an image, one that draws nothing.
+    out = new Gdiplus::Image(stream);
     stream->Release();
-    GlobalFree(block);
-    out = picture;
     return true;
 }
 

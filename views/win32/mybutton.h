@@ -19,9 +19,9 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
-// Loads PNG resource `id` of the program as a fully decoded picture that
-// owns its pixels (nothing of the loading stays referenced). True with the
-// picture in `out`, which the caller then owns; false when the resource is
+// Loads PNG resource `id` of the program as a picture with its own copy of
+// the PNG bytes. True with the picture in `out` (null only when GDI+ has no
+// memory left), which the caller then owns; false when the resource is
 // missing or cannot be read (`out` is left alone). A PNG that GDI+ cannot
 // decode still gives a picture, one that draws nothing.
 bool LoadPngResource(int id, Gdiplus::Image*& out);
