@@ -31,6 +31,7 @@
 #include "views/main_view.h"
 #include "views/startup.h"
 #include "views/window_fonts.h"
+#include "views/window_frontend.h"
 
 namespace {
 
@@ -87,18 +88,12 @@ std::string Hex(uint32_t rgb) {
 // at `height` pixels, on the window's background.
 Image RenderLikeStatic(const std::wstring& text, const wchar_t* face, int height, int width,
                        int boxHeight, bool& allGlyphs) {
-    Image image;
-    const HDC screen = GetDC(nullptr);
-    const HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -boxHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ oldBitmap = SelectObject(dc, dib);
+    TestSupport::DibSurface surface(width, boxHeight);
+    const HDC dc = surface.Dc();
+    allGlyphs = false;
+    if (dc == nullptr) {
+        return Image{};
+    }
     const HFONT font = CreateFontW(height, 0, 0, 0, kWindowFontWeight, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
@@ -116,20 +111,10 @@ Image RenderLikeStatic(const std::wstring& text, const wchar_t* face, int height
     SetBkColor(dc, RGB(0xFB, 0xFB, 0xFB));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     DrawTextW(dc, text.c_str(), -1, &box, DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK);
-    GdiFlush();
-    const auto* bgra = static_cast<const unsigned char*>(bits);
-    image.width = width;
-    image.height = boxHeight;
-    for (int i = 0; i < width * boxHeight; ++i) {
-        image.pixels.push_back({bgra[i * 4 + 2], bgra[i * 4 + 1], bgra[i * 4], 255});
-    }
+    const Image image = surface.Pixels();
     SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
     DeleteObject(font);
     DeleteObject(ground);
-    DeleteObject(dib);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return image;
 }
 
@@ -165,7 +150,7 @@ std::string CompareWithCjkRendering(const Image& shown, const std::wstring& text
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!TestSupport::CanMakeWindows()) {
+        if (!WindowCanOpen()) {
             GTEST_SKIP() << "no X display: Xvfb is not installed (scripts/setup-deps installs "
                             "it), so the window tests are skipped";
         }

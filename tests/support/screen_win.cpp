@@ -1,27 +1,11 @@
 #include "tests/support/screen_win.h"
 
-#include <vector>
-
 namespace TestSupport {
 
-bool CanMakeWindows() {
-    const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
-}
-
-bool CaptureScreen(const RECT& rect, Image& out) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) {
-        return false;
-    }
+DibSurface::DibSurface(int width, int height) : width_(width), height_(height) {
     const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
+    dc_ = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -29,27 +13,54 @@ bool CaptureScreen(const RECT& rect, Image& out) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (dib != nullptr) {
-        const HGDIOBJ old = SelectObject(memory, dib);
-        ok = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-        GdiFlush();
-        if (ok) {
-            const auto* bgra = static_cast<const unsigned char*>(bits);
-            out.width = width;
-            out.height = height;
-            out.pixels.resize(static_cast<size_t>(width) * height);
-            for (size_t i = 0; i < out.pixels.size(); ++i) {
-                out.pixels[i] = {bgra[i * 4 + 2], bgra[i * 4 + 1], bgra[i * 4], 255};
-            }
-        }
-        SelectObject(memory, old);
-        DeleteObject(dib);
+    bitmap_ = dc_ != nullptr && width > 0 && height > 0
+                  ? CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0)
+                  : nullptr;
+    if (bitmap_ != nullptr) {
+        old_ = SelectObject(dc_, bitmap_);
+    } else {
+        bits_ = nullptr;
     }
-    DeleteDC(memory);
+}
+
+DibSurface::~DibSurface() {
+    if (bitmap_ != nullptr) {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+    }
+    if (dc_ != nullptr) {
+        DeleteDC(dc_);
+    }
+}
+
+Image DibSurface::Pixels() const {
+    Image image;
+    if (bits_ == nullptr) {
+        return image;
+    }
+    GdiFlush();
+    const auto* bgra = static_cast<const unsigned char*>(bits_);
+    image.width = width_;
+    image.height = height_;
+    image.pixels.resize(static_cast<size_t>(width_) * height_);
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        image.pixels[i] = {bgra[i * 4 + 2], bgra[i * 4 + 1], bgra[i * 4], 255};
+    }
+    return image;
+}
+
+bool CaptureScreen(const RECT& rect, Image& out) {
+    DibSurface surface(rect.right - rect.left, rect.bottom - rect.top);
+    if (surface.Dc() == nullptr) {
+        return false;
+    }
+    const HDC screen = GetDC(nullptr);
+    const bool ok = BitBlt(surface.Dc(), 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                           screen, rect.left, rect.top, SRCCOPY) != FALSE;
     ReleaseDC(nullptr, screen);
+    if (ok) {
+        out = surface.Pixels();
+    }
     return ok;
 }
 

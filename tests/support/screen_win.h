@@ -11,9 +11,28 @@
 
 namespace TestSupport {
 
-// Whether this process can make windows at all (false under Wine without an
-// X display).
-bool CanMakeWindows();
+// A 32-bit off-screen surface of this process, top row first, whose pixels
+// can be read as an Image.
+class DibSurface {
+  public:
+    DibSurface(int width, int height);
+    ~DibSurface();
+    DibSurface(const DibSurface&) = delete;
+    DibSurface& operator=(const DibSurface&) = delete;
+
+    // Null when the surface could not be made.
+    HDC Dc() const { return bits_ != nullptr ? dc_ : nullptr; }
+    // The pixels as they are now (alpha 255).
+    Image Pixels() const;
+
+  private:
+    int width_;
+    int height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
+};
 
 // The pixels of `rect` (screen coordinates) as they are on the screen now.
 bool CaptureScreen(const RECT& rect, Image& out);
