@@ -9,7 +9,7 @@ namespace {
 
 // Ascent plus descent of `face` per pixel of em size, from its metrics at a
 // large size so that rounding does not matter.
-double CellPerEm(PangoContext* context, const std::string& face) {
+double MeasureCellPerEm(PangoContext* context, const std::string& face) {
     constexpr int kProbeSize = 1000;
     PangoFontDescription* desc = pango_font_description_new();
     pango_font_description_set_family(desc, face.c_str());
@@ -22,6 +22,17 @@ double CellPerEm(PangoContext* context, const std::string& face) {
     pango_font_metrics_unref(metrics);
     pango_font_description_free(desc);
     return cell / kProbeSize;
+}
+
+// The same, measured once per face (the window has one face and four texts).
+double CellPerEm(PangoContext* context, const std::string& face) {
+    static std::string measuredFace;
+    static double cellPerEm = 0;
+    if (measuredFace != face) {
+        cellPerEm = MeasureCellPerEm(context, face);
+        measuredFace = face;
+    }
+    return cellPerEm;
 }
 
 }  // namespace

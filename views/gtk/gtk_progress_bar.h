@@ -1,7 +1,8 @@
 // CProgressCtrlX on GTK: a drawing area over a CProgress (views/progress_model.h).
 // Every paint builds the whole bar in an off-screen cairo image surface from
 // CProgress::Plan and copies it to the window in one step, so the bar never
-// flickers; the runner moves on timer 11 every 10 ms.
+// flickers; the runner moves on timer 11 every 10 ms and is repainted at 25
+// frames a second.
 //
 // Window (UI) thread only.
 #pragma once
@@ -40,8 +41,12 @@ class CGtkProgressBar {
     static gboolean OnTick(gpointer self);
     void Apply(const BarMessageResult& result);
 
+    // Runner ticks per repaint: 4 ticks of 10 ms, 25 frames a second.
+    static constexpr int kTicksPerRepaint = 4;
+
     GtkWidget* m_area = nullptr;
     CProgress m_bar;
     guint m_timer = 0;                     // timer 11's source, 0 while it does not run
+    int m_ticksSincePaint = 0;             // runner ticks not yet on screen
     cairo_surface_t* m_surface = nullptr;  // the off-screen picture, kept between paints
 };
