@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "services/main_window_link.h"
+#include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
@@ -14,13 +15,15 @@
 namespace {
 
 // The worker's messages reach this thread through a message-only window:
-// PostMessageW to its handle, as they would reach the dialog; the full
-// installer can post 1129 to the same handle.
+// PostMessageW to its handle, as they would reach the dialog, with the
+// worker's cookie in wParam; the full installer can post 1129 to the same
+// handle.
 class MessageWindowLink : public MainWindowLink {
   public:
     explicit MessageWindowLink(HWND hwnd) : m_hwnd(hwnd) {}
     bool Post(uint32_t message, intptr_t payload) override {
-        return PostMessageW(m_hwnd, message, 0, static_cast<LPARAM>(payload)) != FALSE;
+        return PostMessageW(m_hwnd, message, WorkerMessageCookie(), static_cast<LPARAM>(payload)) !=
+               FALSE;
     }
     intptr_t Handle() const override { return reinterpret_cast<intptr_t>(m_hwnd); }
 
@@ -84,6 +87,8 @@ int RunHeadlessFrontEnd() {
             dlg.OnTimer(static_cast<uintptr_t>(msg.wParam));
         } else if (msg.message == kMsgConsoleInterrupt) {
             dlg.OnBnClickedButtonExit();
+        } else if (IsForgedWorkerMessage(msg.message, static_cast<uintptr_t>(msg.wParam))) {
+            // Posted by another process: its payload is not ours to touch.
         } else if (!dlg.HandleMessage(msg.message, static_cast<intptr_t>(msg.lParam))) {
             DispatchMessageW(&msg);
         }
