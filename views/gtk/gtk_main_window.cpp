@@ -5,6 +5,7 @@
 #include "utils/log/textconv.h"
 #include "views/gtk/gtk_fonts.h"
 #include "views/gtk/gtk_pictures.h"
+#include "views/png_resources.h"
 #include "views/process_end.h"
 #include "views/vorlininstallerdlg.h"
 #include "views/window_fonts.h"
@@ -136,7 +137,7 @@ CGtkMainWindow::CGtkMainWindow() {
     g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
 
     BuildWindowMenu();
-    if (LoadPngResource(kIconApplication, m_icon)) {
+    if (LoadPngResource(kIconApp, m_icon)) {
         gtk_window_set_icon(GTK_WINDOW(m_window), m_icon);
     }
 }
@@ -177,9 +178,8 @@ void CGtkMainWindow::PrepareControls(double dpiScale) {
     const struct {
         int picture;
         CGtkImageButton& button;
-    } pictures[] = {{kPngMinimizeGlyph, m_minimize},
-                    {kPngCloseGlyph, m_closeGlyph},
-                    {kPngErrorPicture, m_errorPicture}};
+    } pictures[] = {
+        {kPngMinimize, m_minimize}, {kPngClose, m_closeGlyph}, {kPngErrorPicture, m_errorPicture}};
     for (const auto& p : pictures) {
         GdkPixbuf* picture = nullptr;
         if (LoadPngResource(p.picture, picture)) {
