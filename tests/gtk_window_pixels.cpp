@@ -222,8 +222,14 @@ bool Click(const std::string& display, const ScreenRect& window, const ScreenRec
 }
 
 bool PressEnter(const std::string& display, const std::string& id) {
+    return PressKeys(display, id, {"Return"});
+}
+
+bool PressKeys(const std::string& display, const std::string& id,
+               const std::vector<std::string>& keys) {
+    std::vector<std::string> argv = {
+        "env", "DISPLAY=" + display, "xdotool", "windowfocus", "--sync", id, "key"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
     std::string out;
-    return TestSupport::RunForOutput(
-        {"env", "DISPLAY=" + display, "xdotool", "windowfocus", "--sync", id, "key", "Return"},
-        out);
+    return TestSupport::RunForOutput(argv, out);
 }

@@ -60,3 +60,6 @@ bool Click(const std::string& display, const TestSupport::ScreenRect& window,
            const TestSupport::ScreenRect& control);
 // Focuses the window `id` and presses Enter.
 bool PressEnter(const std::string& display, const std::string& id);
+// Focuses the window `id` and presses `keys` in turn (xdotool key names).
+bool PressKeys(const std::string& display, const std::string& id,
+               const std::vector<std::string>& keys);

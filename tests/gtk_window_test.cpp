@@ -260,4 +260,29 @@ TEST_F(GtkWindow, Sigusr1HidesTheWindowStopsTheDownloadAndEndsTheRun) {
     EXPECT_EQ(1015, FinalReportStatus()) << "stopped on request";
 }
 
+TEST_F(GtkWindow, EscapeAndEnterDoNothingAltF4HidesTheWindowAndTheRunGoesOn) {
+    ASSERT_TRUE(service_.SetScenario(kSlowScenario)) << service_.error();
+    auto installer = StartInstaller();
+    ASSERT_GT(MainWindow().width, 0);
+    const std::string id = TestSupport::WaitForWindow(Display(), kMainTitle, 0);
+    ASSERT_TRUE(PressKeys(Display(), id, {"Escape", "Return", "KP_Enter"}));
+    Sleep(300);
+    EXPECT_TRUE(TestSupport::WindowVisible(Display(), kMainTitle)) << "neither key ends the window";
+
+    ASSERT_TRUE(PressKeys(Display(), id, {"alt+F4"}));
+    for (int tries = 0; tries < kGuiPatienceMs / 100; ++tries) {
+        if (!TestSupport::WindowVisible(Display(), kMainTitle)) {
+            break;
+        }
+        Sleep(100);
+    }
+    EXPECT_FALSE(TestSupport::WindowVisible(Display(), kMainTitle))
+        << "hidden as by the close glyph";
+    EXPECT_TRUE(installer->Running()) << "the download goes on invisibly";
+    const std::string log = TestSupport::ReadBytes(tmp_.Child(L"Tavo_installer.log"));
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:user trigger WM_DESTROY event"));
+    EXPECT_NE(std::string::npos, log.find("OUT:INFO:CVorlinInstallerDlg::OnBnClickedButtonExit"));
+    installer->Signal(SIGKILL);
+}
+
 }  // namespace
