@@ -5,8 +5,8 @@
 // request that another process posts to the window's handle.
 //
 // With TAVO_SCREENSHOT_DIR set (a folder this program can write to), the
-// screenshots of the two states are saved there as window-win-working.png
-// and window-win-error.png.
+// screenshots of the two states are saved there as win-working.png and
+// win-error.png (scripts/screenshots win).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -296,7 +296,7 @@ TEST_F(WindowTest, WorkingStateShowsStatusAndBarAndAnOutsideStopRequestEndsTheRu
         },
         kPatienceMs);
     EXPECT_TRUE(looksRight) << problems;
-    SaveScreenshot(window, "window-win-working.png");
+    SaveScreenshot(window, "win-working.png");
 
     ASSERT_TRUE(PostMessageW(dialog, kMsgStopRequest, 0, 0));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }, kPatienceMs))
@@ -362,7 +362,7 @@ TEST_F(WindowTest, ErrorStateShowsThePictureTheTextAndTheButtons) {
         },
         kPatienceMs);
     EXPECT_TRUE(looksRight) << problems;
-    SaveScreenshot(window, "window-win-error.png");
+    SaveScreenshot(window, "win-error.png");
 
     const HWND close = GetDlgItem(dialog, kCtrlClose);
     ASSERT_TRUE(PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kCtrlClose, BN_CLICKED),
