@@ -8,7 +8,7 @@
 # Debian's /usr/src/googletest.
 #
 # Targets defined here: tavo::json (nlohmann), tavo::httplib, tavo::gtest,
-# tavo::gtest_main, tavo::gmock.
+# tavo::gtest_main, tavo::gmock; on Linux also tavo::gtk (GTK 3 and fontconfig).
 
 if(DEFINED ENV{TAVO_DEPS_CACHE})
   set(_tavo_cache_default "$ENV{TAVO_DEPS_CACHE}")
@@ -66,6 +66,13 @@ else()
   # Always use the package's pkg-config flags: they define the feature macros
   # the shared library was built with, without which its class layouts differ.
   pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+
+  # The GTK 3 window, and fontconfig for the question which faces are installed.
+  pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
+  pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+  add_library(tavo_gtk_lib INTERFACE)
+  target_link_libraries(tavo_gtk_lib INTERFACE PkgConfig::GTK3 PkgConfig::FONTCONFIG)
+  add_library(tavo::gtk ALIAS tavo_gtk_lib)
   add_library(tavo_httplib_lib INTERFACE)
   target_link_libraries(tavo_httplib_lib INTERFACE PkgConfig::HTTPLIB OpenSSL::SSL OpenSSL::Crypto)
 

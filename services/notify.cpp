@@ -1,6 +1,8 @@
 #include "services/notify.h"
 
+#include <chrono>
 #include <cwchar>
+#include <random>
 
 #include "services/main_window_link.h"
 
@@ -108,4 +110,20 @@ void FreePayload(uint32_t message, intptr_t payload) {
         default:
             break;
     }
+}
+
+uintptr_t WorkerMessageCookie() {
+    static const uintptr_t cookie = [] {
+        std::random_device device;
+        uint64_t value = (uint64_t{device()} << 32) ^ device();
+        // Mixed with the clock in case the random device is a fixed sequence.
+        value ^= static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        const auto cookieValue = static_cast<uintptr_t>(value);
+        return cookieValue != 0 ? cookieValue : uintptr_t{1};
+    }();
+    return cookie;
+}
+
+bool IsForgedWorkerMessage(uint32_t message, uintptr_t wParam) {
+    return message >= kMsgWorkerDone && message <= kMsgBusy && wParam != WorkerMessageCookie();
 }

@@ -48,3 +48,14 @@ std::unique_ptr<bool> TakeBusy(intptr_t payload);
 
 // Frees the payload of any of the messages above.
 void FreePayload(uint32_t message, intptr_t payload);
+
+// A random number drawn once per process, never 0. Where the window has a
+// handle that other processes can post to (Windows), the worker's messages
+// carry it in wParam, so the window can tell them from messages that
+// another process posts to the same handle. Any thread.
+uintptr_t WorkerMessageCookie();
+// True for a 1124 to 1128 whose wParam is not this process's cookie: it did
+// not come from the worker, and its payload is a number from another
+// process, never to be read or freed. The window drops such a message.
+// 1129 is meant to come from outside and is never forged.
+bool IsForgedWorkerMessage(uint32_t message, uintptr_t wParam);

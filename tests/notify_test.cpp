@@ -109,6 +109,28 @@ TEST(Notify, WithoutWindowOrAfterARefusedPostThePayloadIsFreed) {
     EXPECT_FALSE(closed.TryTake(m));
 }
 
+TEST(WorkerMessageCookie, TellsTheWorkersMessagesFromOutsideOnes) {
+    const uintptr_t cookie = WorkerMessageCookie();
+    ASSERT_NE(0u, cookie) << "0 is what another process would post";
+    EXPECT_EQ(cookie, WorkerMessageCookie()) << "one cookie for the whole process";
+    const struct {
+        uint32_t message;
+        uintptr_t wParam;
+        bool forged;
+        const char* why;
+    } cases[] = {
+        {kMsgStatusText, cookie, false, "the worker's own message"},
+        {kMsgStatusText, 0, true, "a status text without the cookie"},
+        {kMsgWorkerDone, cookie + 1, true, "a final message with another number"},
+        {kMsgBusy, 0, true, "the last worker message"},
+        {kMsgStopRequest, 0, false, "1129 is meant to come from outside"},
+        {kMsgWorkerDone - 1, 0, false, "not a worker message"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.forged, IsForgedWorkerMessage(c.message, c.wParam)) << c.why;
+    }
+}
+
 TEST(MessageQueue, KeepsPostingOrderAcrossThreads) {
     MessageQueue queue;
     SetMainWindow(&queue);

@@ -3,7 +3,10 @@
 #include <thread>
 
 #include "services/services.h"
+#include "utils/log/textconv.h"
 #include "views/headless_console.h"
+#include "views/process_end.h"
+#include "views/startup.h"
 #include "views/queue_loop.h"
 
 ConsoleOutput StderrConsoleOutput() {
@@ -17,4 +20,10 @@ ConsoleOutput StderrConsoleOutput() {
 void StartWorkerThread() {
     // Detached: nobody waits for it, and the process end takes it down.
     std::thread(Services::DoWork).detach();
+}
+
+void EnsureSingleInstanceOnConsole() {
+    EnsureSingleInstance(
+        [](const std::wstring& text) { WriteStderr(Utils::WideToUtf8(text) + "\n"); },
+        EndProcessNow);
 }

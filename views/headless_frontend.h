@@ -12,10 +12,16 @@
 
 #include "views/headless_view.h"
 
-// Reads the command line, starts the worker and runs the window's loop on
-// this (the UI) thread until the exit sequence ends the process (exit code
-// 0). Returns only if the process end returned, which it does not.
+// Claims the single-instance rule (a second copy prints why on standard
+// error and ends with -1), reads the command line, starts the worker and
+// runs the window's loop on this (the UI) thread until the exit sequence
+// ends the process (exit code 0). Returns only if the process end returned,
+// which it does not.
 int RunHeadlessFrontEnd();
+
+// The single-instance step of the headless front end: the text on standard
+// error.
+void EnsureSingleInstanceOnConsole();
 
 // Standard error as the console view's output, with the steady clock.
 ConsoleOutput StderrConsoleOutput();

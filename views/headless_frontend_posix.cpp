@@ -71,6 +71,7 @@ void ForwardSignals(MessageQueue& queue) {
 }  // namespace
 
 int RunHeadlessFrontEnd() {
+    EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     // Never destroyed: the worker may post and read the shared members until
     // the very end of the process.

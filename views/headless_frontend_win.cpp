@@ -5,29 +5,16 @@
 
 #include "services/installer_result.h"
 #include "services/main_window_link.h"
+#include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
 #include "views/process_end.h"
 #include "views/queue_loop.h"
 #include "views/vorlininstallerdlg.h"
+#include "views/win32/hwnd_link.h"
 
 namespace {
-
-// The worker's messages reach this thread through a message-only window:
-// PostMessageW to its handle, as they would reach the dialog; the full
-// installer can post 1129 to the same handle.
-class MessageWindowLink : public MainWindowLink {
-  public:
-    explicit MessageWindowLink(HWND hwnd) : m_hwnd(hwnd) {}
-    bool Post(uint32_t message, intptr_t payload) override {
-        return PostMessageW(m_hwnd, message, 0, static_cast<LPARAM>(payload)) != FALSE;
-    }
-    intptr_t Handle() const override { return reinterpret_cast<intptr_t>(m_hwnd); }
-
-  private:
-    HWND m_hwnd;
-};
 
 constexpr wchar_t kClassName[] = L"TavoInstallerHeadless";
 
@@ -42,9 +29,28 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
+// The program is a GUI program: started from a console without redirected
+// output it has no standard error of its own, and the console text goes to
+// the console it was started from, if there is one.
+void UseParentConsole() {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if ((error != nullptr && error != INVALID_HANDLE_VALUE) ||
+        !AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return;
+    }
+    const HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        SetStdHandle(STD_ERROR_HANDLE, console);
+    }
+}
+
 }  // namespace
 
 int RunHeadlessFrontEnd() {
+    UseParentConsole();
+    EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     WNDCLASSW cls{};
     cls.lpfnWndProc = DefWindowProcW;
@@ -57,9 +63,12 @@ int RunHeadlessFrontEnd() {
         std::fprintf(stderr, "cannot create the message window (%lu)\n", GetLastError());
         return 1;
     }
-    // Never destroyed: the worker may post and read the shared members until
-    // the very end of the process.
-    static MessageWindowLink& link = *new MessageWindowLink(hwnd);
+    // The worker's messages reach this thread through a message-only window,
+    // as they would reach the dialog; the full installer can post 1129 to
+    // the same handle. Never destroyed: the worker may post and read the
+    // shared members until the very end of the process.
+    static HwndWindowLink& link = *new HwndWindowLink;
+    link.SetWindow(hwnd);
     SetMainWindow(&link);
     g_window = hwnd;
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
@@ -84,6 +93,8 @@ int RunHeadlessFrontEnd() {
             dlg.OnTimer(static_cast<uintptr_t>(msg.wParam));
         } else if (msg.message == kMsgConsoleInterrupt) {
             dlg.OnBnClickedButtonExit();
+        } else if (IsForgedWorkerMessage(msg.message, static_cast<uintptr_t>(msg.wParam))) {
+            // Posted by another process: its payload is not ours to touch.
         } else if (!dlg.HandleMessage(msg.message, static_cast<intptr_t>(msg.lParam))) {
             DispatchMessageW(&msg);
         }

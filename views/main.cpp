@@ -3,16 +3,7 @@
 #include "utils/system/disk.h"
 #include "views/frontend.h"
 #include "views/headless_frontend.h"
-
-namespace {
-
-// Whether a window front end can open a display here. No window front end
-// is part of this build yet, so never.
-bool WindowCanOpen() {
-    return false;
-}
-
-}  // namespace
+#include "views/window_frontend.h"
 
 int main() {
     // Files this program could not delete on an earlier run (Linux records
@@ -21,10 +12,10 @@ int main() {
     // Faults queued on the way are posted by the exit sequence's flush.
     Services::InstallFaultSender();
     switch (ChooseFrontEnd(HeadlessRequested(), WindowCanOpen)) {
-        case FrontEnd::kHeadless:
-            return RunHeadlessFrontEnd();
         case FrontEnd::kWindow:
-            break;  // not built yet: WindowCanOpen never says yes
+            return RunWindowFrontEnd();
+        case FrontEnd::kHeadless:
+            break;
     }
     return RunHeadlessFrontEnd();
 }
