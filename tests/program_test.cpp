@@ -168,9 +168,12 @@ class ProgramTest : public ::testing::Test {
     TempDir records_;
     const std::wstring record_ = records_.Child(L"fake-runs.jsonl");
     const std::string home = Utils::WideToUtf8(home_.path());
-    const ScopedEnv env_[10] = {
+    // Each run has a runtime folder of its own: the single-instance lock of
+    // one test's installer must not turn another test's away.
+    const ScopedEnv env_[11] = {
         {"TMP", Utils::WideToUtf8(tmp_.path())},
         {"HOME", home},
+        {"XDG_RUNTIME_DIR", home},
         {"XDG_CONFIG_HOME", home + "/config"},
         {"XDG_STATE_HOME", home + "/state"},
         {"XDG_DATA_HOME", Utils::WideToUtf8(appData_.path())},

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "services/installer_result.h"
 #include "services/message_queue.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"
@@ -95,7 +96,7 @@ int RunWindowFrontEnd() {
 
     SetMainWindow(&link);
     auto& dlg =
-        *new CVorlinInstallerDlg(window, link.Shared(), DefaultExitServices(), DefaultHelpUrl);
+        *new CVorlinInstallerDlg(window, link.Shared(), DefaultExitServices(), BuildHelpUrl);
     loop.dlg = &dlg;
     window.Attach(dlg);
     g_unix_fd_add(link.WakeFd(), G_IO_IN, OnWake, &loop);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "services/installer_result.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "utils/system/dpi.h"
@@ -71,7 +72,7 @@ bool ResultIsReturned(UINT message) {
 
 CWin32MainWindow::CWin32MainWindow(HwndWindowLink& link)
     : m_link(link),
-      m_logic(*this, link.Shared(), DefaultExitServices(), DefaultHelpUrl),
+      m_logic(*this, link.Shared(), DefaultExitServices(), BuildHelpUrl),
       m_hIcon(LoadIconW(Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CWin32MainWindow::~CWin32MainWindow() {
