@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "services/message_queue.h"
+#include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
 #include "views/headless_frontend.h"
@@ -17,21 +18,25 @@ namespace {
 
 int g_interruptPipe[2] = {-1, -1};
 
+// The bytes the signal handler writes.
+constexpr char kByteInterrupt = 1;  // SIGINT
+constexpr char kByteStop = 2;       // SIGUSR1
+
 // Signal handler: only async-signal-safe calls.
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
     const int saved = errno;
-    const char byte = 1;
+    const char byte = signal == SIGUSR1 ? kByteStop : kByteInterrupt;
     if (write(g_interruptPipe[1], &byte, 1) < 0) {
         // The pipe is full: an interrupt is already pending.
     }
     errno = saved;
 }
 
-// Ctrl+C (SIGINT) becomes kMsgConsoleInterrupt on `queue`: the handler
-// writes a byte to a pipe, a thread reads it and posts. A handler rather
-// than a blocked signal, because a blocked mask is inherited by the full
-// installer that the worker starts, and a caught signal is reset to its
-// default there.
+// Ctrl+C (SIGINT) becomes kMsgConsoleInterrupt on `queue`, and SIGUSR1 the
+// outside stop request 1129, as in the GTK front end: the handler writes a
+// byte to a pipe, a thread reads it and posts. A handler rather than a
+// blocked signal, because a blocked mask is inherited by the full installer
+// that the worker starts, and a caught signal is reset to its default there.
 void ForwardInterrupts(MessageQueue& queue) {
     if (pipe2(g_interruptPipe, O_CLOEXEC) != 0) {
         return;  // Ctrl+C then ends the process the default way
@@ -43,7 +48,7 @@ void ForwardInterrupts(MessageQueue& queue) {
             char byte = 0;
             const ssize_t n = read(readEnd, &byte, 1);
             if (n == 1) {
-                queue.Post(kMsgConsoleInterrupt, 0);
+                queue.Post(byte == kByteStop ? kMsgStopRequest : kMsgConsoleInterrupt, 0);
             } else if (n < 0 && errno == EINTR) {
                 continue;
             } else {
@@ -56,6 +61,7 @@ void ForwardInterrupts(MessageQueue& queue) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
 }  // namespace
@@ -64,8 +70,9 @@ int RunHeadlessFrontEnd() {
     EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     // Never destroyed: the worker may post and read the shared members until
-    // the very end of the process.
-    static MessageQueue& queue = *new MessageQueue;
+    // the very end of the process. Its handle is the process id, to which
+    // the full installer sends SIGUSR1.
+    static MessageQueue& queue = *new MessageQueue(static_cast<intptr_t>(getpid()));
     SetMainWindow(&queue);
     ForwardInterrupts(queue);
 
