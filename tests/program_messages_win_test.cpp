@@ -37,21 +37,30 @@ bool WaitForDownload(TestSupport::TestService& service, DWORD ms) {
     return false;
 }
 
-TEST(ProgramMessages, HeadlessWindowDropsWorkerMessagesFromOtherProcesses) {
-    TestSupport::TestService service;
-    ASSERT_TRUE(service.ok()) << service.error();
-    ASSERT_TRUE(service.SetScenario(kSlowDownload)) << service.error();
-    TestSupport::TempDir tmp;
-    const TestSupport::ScopedEnv logFolder("TMP", Utils::WideToUtf8(tmp.path()));
-    const TestSupport::ScopedEnv base("TAVO_TEST_BASE_URL", service.BaseUrl());
-    const TestSupport::ScopedEnv headless("TAVO_HEADLESS", "1");
+// The headless program against the service with a slow download, its log
+// in a folder of the test's own.
+class ProgramMessages : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(service_.ok()) << service_.error();
+        ASSERT_TRUE(service_.SetScenario(kSlowDownload)) << service_.error();
+    }
 
-    TestSupport::RunningProgram program(TestSupport::SiblingProgram(L"TavoInstaller"),
-                                        L"TavoInstaller --test");
+    TestSupport::TestService service_;
+    TestSupport::TempDir tmp_;
+    TestSupport::ScopedEnv logFolder_{"TMP", Utils::WideToUtf8(tmp_.path())};
+    TestSupport::ScopedEnv base_{"TAVO_TEST_BASE_URL", service_.BaseUrl()};
+    TestSupport::ScopedEnv headless_{"TAVO_HEADLESS", "1"};
+    const std::wstring installer_ = TestSupport::SiblingProgram(L"TavoInstaller");
+};
+
+TEST_F(ProgramMessages, HeadlessWindowDropsWorkerMessagesFromOtherProcesses) {
+    TestSupport::RunningProgram program(installer_, L"TavoInstaller --test");
     ASSERT_TRUE(program.started());
-    const HWND window = program.WaitForWindow(L"TavoInstallerHeadless", true, false, 60000);
+    const HWND window =
+        program.WaitForWindow(L"TavoInstallerHeadless", nullptr, true, false, 60000);
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(WaitForDownload(service, 60000)) << "the run never reached its download";
+    ASSERT_TRUE(WaitForDownload(service_, 60000)) << "the run never reached its download";
 
     // Pointers that are not the program's: reading or freeing any of them
     // would crash it (an access violation is its exit code then).
@@ -66,10 +75,27 @@ TEST(ProgramMessages, HeadlessWindowDropsWorkerMessagesFromOtherProcesses) {
     DWORD code = 12345;
     ASSERT_TRUE(program.WaitForExit(60000, code));
     EXPECT_EQ(0u, code) << "the stop request ended the run through the exit sequence";
-    const auto reports = service.RequestsTo("/browser/c/boostrap/report");
+    const auto reports = service_.RequestsTo("/browser/c/boostrap/report");
     ASSERT_EQ(2u, reports.size());
     const nlohmann::json end = nlohmann::json::parse(reports[1].body, nullptr, false);
     EXPECT_EQ(1015, end.value("statusCode", 0)) << "stopped on request, nothing else";
+}
+
+TEST_F(ProgramMessages, HeadlessSecondCopyTellsOnStandardErrorAndEndsWithMinusOne) {
+    TestSupport::RunningProgram first(installer_, L"TavoInstaller --test");
+    const HWND window = first.WaitForWindow(L"TavoInstallerHeadless", nullptr, true, false, 60000);
+    ASSERT_NE(nullptr, window);
+    TestSupport::RunningProgram second(installer_, L"TavoInstaller --test",
+                                       tmp_.Child(L"second.err"));
+    DWORD code = 12345;
+    ASSERT_TRUE(second.WaitForExit(60000, code));
+    EXPECT_EQ(static_cast<DWORD>(-1), code);
+    EXPECT_EQ("Tavo浏览器 安装程序已经在运行，请勿重复启动！" + TestSupport::NativeLineEnd(),
+              TestSupport::ReadBytes(tmp_.Child(L"second.err")));
+
+    ASSERT_TRUE(PostMessageW(window, kMsgStopRequest, 0, 0));
+    ASSERT_TRUE(first.WaitForExit(60000, code));
+    EXPECT_EQ(0u, code);
 }
 
 }  // namespace

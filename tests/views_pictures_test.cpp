@@ -91,4 +91,25 @@ TEST(Pictures, AnUnknownIdIsNoPicture) {
     EXPECT_EQ(7u, size) << "the out parameters are left alone";
 }
 
+TEST(Pictures, ScreenshotsWrittenAsPngReadBackTheSame) {
+    Image image;
+    image.width = 3;
+    image.height = 2;
+    image.pixels = {{0xFB, 0xFB, 0xFB, 255}, {0x45, 0x92, 0xFD, 255}, {0xB6, 0xB6, 0xB6, 255},
+                    {0, 0, 0, 0},           {1, 2, 3, 4},           {255, 255, 255, 255}};
+    const std::string png = TestSupport::EncodePng(image);
+    Image back;
+    TestSupport::PngInfo info;
+    ASSERT_TRUE(TestSupport::DecodePng(reinterpret_cast<const unsigned char*>(png.data()),
+                                       png.size(), back, info));
+    ASSERT_EQ(3, back.width);
+    ASSERT_EQ(2, back.height);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(image.At(x, y).Rgb(), back.At(x, y).Rgb());
+            EXPECT_EQ(image.At(x, y).a, back.At(x, y).a);
+        }
+    }
+}
+
 }  // namespace

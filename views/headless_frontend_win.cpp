@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 
-#include "services/main_window_link.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"
 #include "views/exit_services.h"
@@ -11,25 +10,9 @@
 #include "views/process_end.h"
 #include "views/queue_loop.h"
 #include "views/vorlininstallerdlg.h"
+#include "views/win32/hwnd_link.h"
 
 namespace {
-
-// The worker's messages reach this thread through a message-only window:
-// PostMessageW to its handle, as they would reach the dialog, with the
-// worker's cookie in wParam; the full installer can post 1129 to the same
-// handle.
-class MessageWindowLink : public MainWindowLink {
-  public:
-    explicit MessageWindowLink(HWND hwnd) : m_hwnd(hwnd) {}
-    bool Post(uint32_t message, intptr_t payload) override {
-        return PostMessageW(m_hwnd, message, WorkerMessageCookie(), static_cast<LPARAM>(payload)) !=
-               FALSE;
-    }
-    intptr_t Handle() const override { return reinterpret_cast<intptr_t>(m_hwnd); }
-
-  private:
-    HWND m_hwnd;
-};
 
 constexpr wchar_t kClassName[] = L"TavoInstallerHeadless";
 
@@ -44,9 +27,27 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
+// The program is a GUI program: started from a console without redirected
+// output it has no standard error of its own, and the console text goes to
+// the console it was started from, if there is one.
+void UseParentConsole() {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if ((error != nullptr && error != INVALID_HANDLE_VALUE) ||
+        !AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return;
+    }
+    const HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        SetStdHandle(STD_ERROR_HANDLE, console);
+    }
+}
+
 }  // namespace
 
 int RunHeadlessFrontEnd() {
+    UseParentConsole();
     EnsureSingleInstanceOnConsole();
     ParseCommandLine();
     WNDCLASSW cls{};
@@ -60,9 +61,12 @@ int RunHeadlessFrontEnd() {
         std::fprintf(stderr, "cannot create the message window (%lu)\n", GetLastError());
         return 1;
     }
-    // Never destroyed: the worker may post and read the shared members until
-    // the very end of the process.
-    static MessageWindowLink& link = *new MessageWindowLink(hwnd);
+    // The worker's messages reach this thread through a message-only window,
+    // as they would reach the dialog; the full installer can post 1129 to
+    // the same handle. Never destroyed: the worker may post and read the
+    // shared members until the very end of the process.
+    static HwndWindowLink& link = *new HwndWindowLink;
+    link.SetWindow(hwnd);
     SetMainWindow(&link);
     g_window = hwnd;
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);

@@ -1,12 +1,28 @@
-#include "views/headless_frontend.h"
+#include <windows.h>
+
+#include "views/win32/vorlininstallerapp.h"
 #include "views/window_frontend.h"
 
-// The Win32 dialog is not part of this build yet: the headless front end
-// runs in its place.
 bool WindowCanOpen() {
-    return false;
+    // A window station that is not interactive (a service's) shows no
+    // window to anyone.
+    USEROBJECTFLAGS flags{};
+    if (GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                  nullptr) &&
+        (flags.dwFlags & WSF_VISIBLE) == 0) {
+        return false;
+    }
+    // Without a display (Wine without X) no top-level window can be made.
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    if (probe == nullptr) {
+        return false;
+    }
+    DestroyWindow(probe);
+    return true;
 }
 
 int RunWindowFrontEnd() {
-    return RunHeadlessFrontEnd();
+    theApp.InitInstance();
+    return theApp.ExitInstance();
 }

@@ -115,6 +115,48 @@ bool DecodePng(const unsigned char* data, size_t size, Image& out, PngInfo& info
     return true;
 }
 
+std::string EncodePng(const Image& image) {
+    auto be32 = [](std::string& out, uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out += static_cast<char>((v >> shift) & 0xFF);
+        }
+    };
+    auto chunk = [&be32](std::string& out, const char* kind, const std::string& data) {
+        be32(out, static_cast<uint32_t>(data.size()));
+        const std::string body = std::string(kind, 4) + data;
+        out += body;
+        be32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                              static_cast<uInt>(body.size()))));
+    };
+    std::string raw;
+    raw.reserve(static_cast<size_t>(image.width * 4 + 1) * image.height);
+    for (int y = 0; y < image.height; ++y) {
+        raw += '\0';  // no row filter
+        for (int x = 0; x < image.width; ++x) {
+            const Pixel& p = image.At(x, y);
+            raw += static_cast<char>(p.r);
+            raw += static_cast<char>(p.g);
+            raw += static_cast<char>(p.b);
+            raw += static_cast<char>(p.a);
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packedSize, '\0');
+    compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
+              reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9);
+    packed.resize(packedSize);
+
+    std::string header;
+    be32(header, static_cast<uint32_t>(image.width));
+    be32(header, static_cast<uint32_t>(image.height));
+    header += std::string("\x08\x06\x00\x00\x00", 5);  // 8-bit RGBA, not interlaced
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", packed);
+    chunk(png, "IEND", "");
+    return png;
+}
+
 bool DecodePpm(const std::string& bytes, Image& out) {
     std::istringstream in(bytes);
     std::string magic;

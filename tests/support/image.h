@@ -36,4 +36,7 @@ bool DecodePng(const unsigned char* data, size_t size, Image& out, PngInfo& info
 // Decodes a binary PPM (P6, 8 bits per sample); alpha is 255.
 bool DecodePpm(const std::string& bytes, Image& out);
 
+// The image as an 8-bit RGBA PNG file (for screenshots).
+std::string EncodePng(const Image& image);
+
 }  // namespace TestSupport

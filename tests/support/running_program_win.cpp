@@ -4,14 +4,30 @@
 
 namespace TestSupport {
 
-RunningProgram::RunningProgram(const std::wstring& program, const std::wstring& commandLine) {
+RunningProgram::RunningProgram(const std::wstring& program, const std::wstring& commandLine,
+                               const std::wstring& stderrFile) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    HANDLE errorFile = INVALID_HANDLE_VALUE;
+    if (!stderrFile.empty()) {
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        errorFile = CreateFileW(stderrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = errorFile;
+    }
     PROCESS_INFORMATION info{};
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
+    const BOOL created =
+        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr,
+                       errorFile != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup, &info);
+    if (errorFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(errorFile);
+    }
+    if (created) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -22,10 +38,7 @@ RunningProgram::~RunningProgram() {
     if (process_ == nullptr) {
         return;
     }
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_, 99);
-        WaitForSingleObject(process_, 10000);
-    }
+    Kill();
     CloseHandle(process_);
 }
 
@@ -36,13 +49,20 @@ bool RunningProgram::WaitForExit(DWORD ms, DWORD& code) {
     return GetExitCodeProcess(process_, &code) != FALSE;
 }
 
-HWND RunningProgram::WaitForWindow(const wchar_t* className, bool messageOnly, bool visibleOnly,
-                                   DWORD ms) {
+void RunningProgram::Kill() {
+    if (process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 10000);
+    }
+}
+
+HWND RunningProgram::WaitForWindow(const wchar_t* className, const wchar_t* title, bool messageOnly,
+                                   bool visibleOnly, DWORD ms) {
     const ULONGLONG deadline = GetTickCount64() + ms;
     do {
         HWND window = nullptr;
         while ((window = FindWindowExW(messageOnly ? HWND_MESSAGE : nullptr, window, className,
-                                       nullptr)) != nullptr) {
+                                       title)) != nullptr) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if (owner == id_ && (!visibleOnly || IsWindowVisible(window))) {

@@ -12,8 +12,11 @@ namespace TestSupport {
 class RunningProgram {
   public:
     // Starts `program` with `commandLine` as its whole command line; it
-    // inherits this process's environment. started() says whether it runs.
-    RunningProgram(const std::wstring& program, const std::wstring& commandLine);
+    // inherits this process's environment, and its standard error goes to
+    // the file `stderrFile` when one is named. started() says whether it
+    // runs.
+    RunningProgram(const std::wstring& program, const std::wstring& commandLine,
+                   const std::wstring& stderrFile = L"");
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -26,9 +29,14 @@ class RunningProgram {
     bool WaitForExit(DWORD ms, DWORD& code);
 
     // The first top-level or message-only window of the program whose class
-    // is `className`, waiting up to `ms` for it to appear; null when none
-    // did. `visibleOnly`: only a visible top-level window counts.
-    HWND WaitForWindow(const wchar_t* className, bool messageOnly, bool visibleOnly, DWORD ms);
+    // is `className` (and whose title is `title`, unless null), waiting up
+    // to `ms` for it to appear; null when none did, or when the program
+    // ended first. `visibleOnly`: only a visible window counts.
+    HWND WaitForWindow(const wchar_t* className, const wchar_t* title, bool messageOnly,
+                       bool visibleOnly, DWORD ms);
+
+    // Ends the program at once (as a crash would) and waits for its end.
+    void Kill();
 
   private:
     HANDLE process_ = nullptr;
