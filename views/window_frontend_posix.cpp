@@ -30,7 +30,9 @@ namespace {
 // sends SIGUSR1.
 class GtkWindowLink : public MessageQueue {
   public:
-    GtkWindowLink() : m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    GtkWindowLink()
+        : MessageQueue(static_cast<intptr_t>(getpid())),
+          m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
         SetWakeUp([fd = m_wakeFd] {
             const uint64_t one = 1;
             if (write(fd, &one, sizeof one) < 0) {
@@ -38,7 +40,6 @@ class GtkWindowLink : public MessageQueue {
             }
         });
     }
-    intptr_t Handle() const override { return static_cast<intptr_t>(getpid()); }
     int WakeFd() const { return m_wakeFd; }
 
   private:

@@ -10,164 +10,10 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
-
-extern char** environ;
 
 namespace TestSupport {
-
-namespace {
-
-std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& extra) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        if (extra.count(name) == 0) {
-            env.push_back(entry);
-        }
-    }
-    for (const auto& kv : extra) {
-        if (!kv.second.empty()) {
-            env.push_back(kv.first + "=" + kv.second);
-        }
-    }
-    return env;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (std::string& s : strings) {
-        out.push_back(s.data());
-    }
-    out.push_back(nullptr);
-    return out;
-}
-
-// posix_spawnp with `fileActions`; -1 on failure.
-pid_t Spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& extra,
-            posix_spawn_file_actions_t* fileActions) {
-    std::vector<std::string> env = MergedEnvironment(extra);
-    std::vector<char*> args = Pointers(argv);
-    std::vector<char*> envp = Pointers(env);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, args[0], fileActions, nullptr, args.data(), envp.data()) != 0) {
-        return -1;
-    }
-    return pid;
-}
-
-int ExitCodeOf(int status) {
-    if (WIFEXITED(status)) {
-        return static_cast<int8_t>(WEXITSTATUS(status));
-    }
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1000;
-}
-
-void Pause() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
-using Clock = std::chrono::steady_clock;
-
-bool Expired(Clock::time_point start, int timeoutMs) {
-    return Clock::now() - start > std::chrono::milliseconds(timeoutMs);
-}
-
-}  // namespace
-
-ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::string>& environment)
-    : m_pid(Spawn(argv, environment, nullptr)) {}
-
-ChildProcess::~ChildProcess() {
-    if (m_pid > 0 && !m_reaped) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-    }
-}
-
-bool ChildProcess::Wait(int timeoutMs, int& exitCode) {
-    if (m_pid <= 0 || m_reaped) {
-        return false;
-    }
-    const auto start = Clock::now();
-    for (;;) {
-        int status = 0;
-        const pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid) {
-            m_reaped = true;
-            exitCode = ExitCodeOf(status);
-            return true;
-        }
-        if (done < 0 || Expired(start, timeoutMs)) {
-            return false;
-        }
-        Pause();
-    }
-}
-
-bool ChildProcess::Running() {
-    int code = 0;
-    return m_pid > 0 && !m_reaped && !Wait(0, code);
-}
-
-void ChildProcess::Signal(int signal) {
-    if (m_pid > 0 && !m_reaped) {
-        kill(m_pid, signal);
-    }
-}
-
-bool RunForOutput(const std::vector<std::string>& argv, std::string& output) {
-    output.clear();
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const pid_t pid = Spawn(argv, {}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (pid < 0) {
-        close(fds[0]);
-        return false;
-    }
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0) {
-            output.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-bool OnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        const size_t colon = dirs.find(':', start);
-        const std::string dir = dirs.substr(start, colon - start);
-        if (!dir.empty() && access((dir + "/" + name).c_str(), X_OK) == 0) {
-            return true;
-        }
-        if (colon == std::string::npos) {
-            break;
-        }
-        start = colon + 1;
-    }
-    return false;
-}
 
 XvfbServer::XvfbServer() {
     int fds[2];
@@ -182,7 +28,7 @@ XvfbServer::XvfbServer() {
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    m_pid = Spawn(
+    m_pid = SpawnProgram(
         {"Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x800x24"},
         {}, &actions);
     posix_spawn_file_actions_destroy(&actions);
@@ -217,20 +63,20 @@ XvfbServer::~XvfbServer() {
 }
 
 std::string WaitForWindow(const std::string& display, const std::string& title, int timeoutMs) {
-    const auto start = Clock::now();
-    for (;;) {
-        std::string out;
-        if (RunForOutput({"env", "DISPLAY=" + display, "xdotool", "search", "--onlyvisible",
-                          "--name", title},
-                         out) &&
-            !out.empty()) {
-            return out.substr(0, out.find('\n'));
-        }
-        if (Expired(start, timeoutMs)) {
-            return "";
-        }
-        Pause();
-    }
+    std::string found;
+    WaitUntil(
+        [&] {
+            std::string out;
+            if (RunForOutput({"env", "DISPLAY=" + display, "xdotool", "search", "--onlyvisible",
+                              "--name", title},
+                             out) &&
+                !out.empty()) {
+                found = out.substr(0, out.find('\n'));
+            }
+            return !found.empty();
+        },
+        timeoutMs);
+    return found;
 }
 
 bool WindowVisible(const std::string& display, const std::string& title) {

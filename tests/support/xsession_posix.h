@@ -1,53 +1,14 @@
-// Linux GUI tests: a private X display (Xvfb), child programs started on
-// it, windows found by their title (xdotool), and screenshots read as RGB
-// pixels. One test thread uses these; the child programs run on their own.
+// Linux GUI tests: a private X display (Xvfb), windows found by their title
+// (xdotool), and screenshots read as RGB pixels. One test thread uses these.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process_posix.h"
+
 namespace TestSupport {
-
-// Milliseconds a GUI test waits at most for something that must happen
-// (a window, an exit): generous, since sanitizer builds start slowly. Never
-// a measure of speed.
-inline constexpr int kGuiPatienceMs = 60000;
-
-// A program started by the test, with the test's environment plus
-// `environment` (name to value; an empty value removes the variable).
-class ChildProcess {
-  public:
-    ChildProcess(const std::vector<std::string>& argv,
-                 const std::map<std::string, std::string>& environment);
-    // Kills the child (SIGKILL) if it still runs, and reaps it.
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    bool started() const { return m_pid > 0; }
-    pid_t pid() const { return m_pid; }
-    // Waits up to `timeoutMs` for the child's end. True with its exit code
-    // (the low byte read as signed, so exit(-1) gives -1; a signal gives
-    // 128 + its number).
-    bool Wait(int timeoutMs, int& exitCode);
-    bool Running();
-    void Signal(int signal);
-
-  private:
-    pid_t m_pid = -1;
-    bool m_reaped = false;
-};
-
-// Runs a program to its end and returns what it wrote on stdout; false
-// when it could not be run or did not end with 0.
-bool RunForOutput(const std::vector<std::string>& argv, std::string& output);
-
-// Whether the program `name` is found on PATH.
-bool OnPath(const std::string& name);
 
 // A private X server (Xvfb, 1280 x 800, 24 bits) on a display number it
 // picks itself (-displayfd), started with -noreset. Stopped on destruction.
