@@ -52,10 +52,12 @@ class FaultService {
 
   private:
     const int status_;
-    TestSupport::LocalHttpServer server_;
-    bool started_ = false;
     std::mutex mutex_;
     std::vector<httplib::Request> requests_;  // guarded by mutex_
+    // Last, so it is stopped (its threads joined) before the state its
+    // handlers write is destroyed.
+    TestSupport::LocalHttpServer server_;
+    bool started_ = false;
 };
 
 class FaultReportTest : public ::testing::Test {

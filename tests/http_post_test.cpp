@@ -39,9 +39,11 @@ class HttpPostTest : public ::testing::Test {
     }
 
     LogCapture log_;
-    LocalHttpServer server_;
     std::mutex mutex_;
     httplib::Request seen_;  // guarded by mutex_
+    // Last, so it is stopped (its threads joined) before the state its
+    // handlers write is destroyed.
+    LocalHttpServer server_;
 };
 
 TEST_F(HttpPostTest, OnlyStatus200IsSuccess) {
