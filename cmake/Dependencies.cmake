@@ -28,6 +28,15 @@ if(TAVO_WINDOWS)
   set(OPENSSL_ROOT_DIR "${TAVO_DEPS_CACHE}/openssl-mingw")
   set(OPENSSL_USE_STATIC_LIBS TRUE)
   find_package(OpenSSL 3 REQUIRED)
+  # The static archive, not libz.dll.a: the program must not need zlib1.dll
+  # (Wine has one of its own, so only a real Windows would notice). Build
+  # folders that cached the import library forget it and find the archive.
+  set(ZLIB_USE_STATIC_LIBS ON)
+  foreach(_tavo_zlib_var ZLIB_LIBRARY ZLIB_LIBRARY_RELEASE)
+    if("${${_tavo_zlib_var}}" MATCHES "\\.dll\\.a$")
+      unset(${_tavo_zlib_var} CACHE)
+    endif()
+  endforeach()
   find_package(ZLIB REQUIRED)
 
   # nlohmann JSON is header-only; expose only its own folder, never the host's

@@ -51,6 +51,39 @@ TEST(HttpParseUrl, SplitsEveryFormTheCallersUse) {
     EXPECT_EQ(Utils::HTTP_ERROR_URL_NULL, Utils::HttpParseUrl("", info));
 }
 
+TEST(HttpPlainHostPort, TakesOnlyTheAddressesTheLibraryReadsAlike) {
+    const struct {
+        const char* baseUrl;
+        bool split;
+        const char* host;
+        int port;
+        const char* why;
+    } cases[] = {
+        {"http://127.0.0.1:8080", true, "127.0.0.1", 8080, "host and port"},
+        {"http://h.example", true, "h.example", 80, "no port: 80"},
+        {"HTTP://h.example:90", true, "h.example", 90, "the scheme in any letter case"},
+        {"http://[::1]:8080", true, "::1", 8080, "an IPv6 address loses its brackets"},
+        {"http://[::1]", true, "::1", 80, "an IPv6 address without a port"},
+        {"https://h.example", false, "", 0, "https is not plain http"},
+        {"ftp://h.example", false, "", 0, "another scheme"},
+        {"http://h.example:", false, "", 0, "a colon without a port"},
+        {"http://h.example:8a", false, "", 0, "a port that is no number"},
+        {"http://h.example:123456", false, "", 0, "more than five digits"},
+        {"http://h.example:1:2", false, "", 0, "two ports"},
+        {"http://[fe80::1]:80", false, "", 0, "the library reads only digits between brackets"},
+        {"http://:80", false, "", 0, "no host"},
+    };
+    for (const auto& c : cases) {
+        std::string host;
+        int port = 0;
+        EXPECT_EQ(c.split, Utils::HttpPlainHostPort(c.baseUrl, host, port)) << c.why;
+        if (c.split) {
+            EXPECT_EQ(c.host, host) << c.why;
+            EXPECT_EQ(c.port, port) << c.why;
+        }
+    }
+}
+
 TEST(HttpParaseHeader, KeepsValuesUntrimmedAndTheLastOfEachName) {
     using Map = std::map<std::string, std::string>;
     const struct {

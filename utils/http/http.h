@@ -81,6 +81,13 @@ struct HttpUrlInfo {
 // Returns 0 with `info` filled, or HTTP_ERROR_URL_NULL for an empty URL.
 int HttpParseUrl(const std::string& url, HttpUrlInfo& info);
 
+// Splits the base URL of a plain http request into its host (an IPv6
+// address without its brackets) and port (80 when none is given). Returns
+// false for any other scheme and for anything that is not one host with an
+// optional port of up to five digits; the library's own client then handles
+// the address as it sees fit.
+bool HttpPlainHostPort(const std::string& baseUrl, std::string& host, int& port);
+
 // Splits the header text at "\r\n"; every line with a ':' sets
 // out[text before it] = text after it (not trimmed, so values keep their
 // leading blank; a later line replaces an earlier one of the same name).

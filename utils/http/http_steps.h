@@ -28,6 +28,8 @@ int HttpPrepareInfo(const std::string& url, const std::string& headers, bool& ht
 
 // What one request is sent with.
 struct HttpRequestParts {
+    bool https = false;                       // the URL starts with "https"
+    std::string baseUrl;                      // scheme "://" host [":" port]
     std::string path;                         // path and query
     std::string contentType;                  // the "Content-Type" header's value, or ""
     httplib::Headers headers;                 // every header of the header text

@@ -80,15 +80,13 @@ int HttpPrepareInfo(const std::string& url, const std::string& headers, bool& ht
 
 int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpRequestParts& parts,
                        std::string& error) {
-    bool https = false;
-    std::string baseUrl;
-    const int prepared =
-        HttpPrepareInfo(url, headers, https, baseUrl, parts.path, parts.contentType, parts.headers);
+    const int prepared = HttpPrepareInfo(url, headers, parts.https, parts.baseUrl, parts.path,
+                                         parts.contentType, parts.headers);
     if (prepared != 0) {
         error = HttpErrorToStringA(prepared);
         return prepared;
     }
-    parts.client = MakeClient(baseUrl, https);
+    parts.client = MakeClient(parts.baseUrl, parts.https);
     if (!parts.client) {
         const int code = static_cast<int>(httplib::Error::Unknown);
         error = HttpErrorToStringA(code);

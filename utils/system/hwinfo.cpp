@@ -1,7 +1,6 @@
 #include "utils/system/hwinfo.h"
 
 #include <algorithm>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -40,8 +39,24 @@ std::wstring Unchanged(std::wstring value) {
 
 // Every character from U+0001 to U+0020: controls and the blank.
 std::wstring WithoutControlsAndBlanks(std::wstring value) {
-    static const std::wregex kBlanks(L"[\\x01-\\x20]");
-    return std::regex_replace(value, kBlanks, L"");
+    value.erase(std::remove_if(value.begin(), value.end(),
+                               [](wchar_t c) { return c >= 0x01 && c <= 0x20; }),
+                value.end());
+    return value;
+}
+
+// Whether `text` holds a line end: the texts below are matched whole, and a
+// line end, like in a regular expression's ".", matches none of them.
+bool HasLineEnd(const std::wstring& text) {
+    return text.find_first_of(L"\n\r\u2028\u2029") != std::wstring::npos;
+}
+
+// Index after the run of ASCII digits that starts at `at` (`at` when none).
+size_t DigitsEnd(const std::wstring& text, size_t at) {
+    while (at < text.size() && text[at] >= L'0' && text[at] <= L'9') {
+        ++at;
+    }
+    return at;
 }
 
 std::wstring DashedMac(std::wstring value) {
@@ -70,14 +85,18 @@ int QueryIdentifier(const WmiSource& source, Transform transform, std::wstring& 
     return kWmiOk;
 }
 
-// "10.0" of "10.0.19045" (a whole-text match, not a search).
+// "10.0" of "10.0.19045": digits, a dot and digits at the start, anything
+// after them.
 bool MajorMinor(const std::wstring& version, std::wstring& out) {
-    static const std::wregex kVersion(L"(\\d+\\.\\d+)(.*)");
-    std::wsmatch match;
-    if (!std::regex_match(version, match, kVersion)) {
+    const size_t dot = DigitsEnd(version, 0);
+    if (dot == 0 || dot == version.size() || version[dot] != L'.' || HasLineEnd(version)) {
         return false;
     }
-    out = match[1].str();
+    const size_t end = DigitsEnd(version, dot + 1);
+    if (end == dot + 1) {
+        return false;
+    }
+    out = version.substr(0, end);
     return true;
 }
 
@@ -153,10 +172,9 @@ int GetOSFullName(std::wstring& out) {
     if (!values.empty()) {
         out = values.front();
         // "product|windows directory|boot partition": the product alone.
-        static const std::wregex kName(L"(.*?)(\\|.*)");
-        std::wsmatch match;
-        if (std::regex_match(out, match, kName)) {
-            out = match[1].str();
+        const size_t bar = out.find(L'|');
+        if (bar != std::wstring::npos && !HasLineEnd(out)) {
+            out.erase(bar);
         }
     }
     return kWmiOk;
