@@ -20,6 +20,10 @@ namespace {
 constexpr COLORREF kBackground = RGB(0xFB, 0xFB, 0xFB);
 constexpr wchar_t kTitle[] = L"Tavo浏览器安装程序";
 constexpr wchar_t kMessageBoxCaption[] = L"TavoInstaller";
+// Posted by the initialisation to the dialog itself: the start-up work that
+// the window does not need before it is shown. Posted messages come before
+// the first paint, so the pictures are in place when the buttons first draw.
+constexpr UINT kMsgAfterShown = WM_APP + 1;
 
 HINSTANCE Instance() {
     return GetModuleHandleW(nullptr);
@@ -142,6 +146,9 @@ bool CWin32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             OnInitDialog();
             result = TRUE;
             return true;
+        case kMsgAfterShown:
+            OnAfterShown();
+            return true;
         case WM_COMMAND:
             OnCommand(wParam);
             return true;
@@ -208,8 +215,12 @@ void CWin32MainWindow::OnInitDialog() {
     ParseCommandLine();
     SetUpControls();
     // Hides the error view, starts the runner, shows the first status and
-    // starts the worker, last.
-    m_logic.OnInitDialog(StartWorkerThread);
+    // starts the worker, last: once the window is shown (OnAfterShown).
+    m_logic.OnInitDialog([this] {
+        if (!PostMessageW(m_hWnd, kMsgAfterShown, 0, 0)) {
+            OnAfterShown();  // a full queue: no reason to go without a worker
+        }
+    });
 }
 
 void CWin32MainWindow::SetUpControls() {
@@ -231,11 +242,6 @@ void CWin32MainWindow::SetUpControls() {
         SendDlgItemMessageW(m_hWnd, f.id, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), TRUE);
     }
 
-    // A picture that cannot be loaded leaves its button a plain area.
-    LoadPngResource(IDP_MINIMIZE, m_btnMini.m_pImage);
-    LoadPngResource(IDP_CLOSE, m_btnExit.m_pImage);
-    LoadPngResource(IDP_ERROR_PICTURE, m_btnErrorPicture.m_pImage);
-
     SetUpInstallerBar(m_progress);
     if (const HWND bar = m_progress.Window()) {
         SetWindowLongW(bar, GWL_EXSTYLE, GetWindowLongW(bar, GWL_EXSTYLE) & ~WS_EX_STATICEDGE);
@@ -243,6 +249,27 @@ void CWin32MainWindow::SetUpControls() {
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     m_progress.Redraw();
+}
+
+void CWin32MainWindow::OnAfterShown() {
+    if (m_afterShownDone) {
+        return;  // the message again, posted by another process
+    }
+    m_afterShownDone = true;
+    StartWorkerThread();
+    // Decoding the pictures is most of the initialisation's time; a picture
+    // that cannot be loaded leaves its button a plain area.
+    const struct {
+        int id;
+        MyButton& button;
+    } pictures[] = {
+        {IDP_MINIMIZE, m_btnMini}, {IDP_CLOSE, m_btnExit}, {IDP_ERROR_PICTURE, m_btnErrorPicture}};
+    for (const auto& p : pictures) {
+        LoadPngResource(p.id, p.button.m_pImage);
+        if (p.button.Window() != nullptr) {
+            InvalidateRect(p.button.Window(), nullptr, FALSE);
+        }
+    }
 }
 
 void CWin32MainWindow::OnCommand(WPARAM wParam) {
@@ -347,13 +374,11 @@ void CWin32MainWindow::KillTimer(uintptr_t id) {
 }
 
 void CWin32MainWindow::StartAnimation() {
-    m_progress.BeginRunner();
-    SetTimer(m_progress.Window(), kRunnerTimerId, kRunnerPeriodMs, nullptr);
+    m_progress.StartRunner();
 }
 
 void CWin32MainWindow::StopAnimation() {
-    m_progress.EndRunner();
-    ::KillTimer(m_progress.Window(), kRunnerTimerId);
+    m_progress.StopRunner();
 }
 
 void CWin32MainWindow::SetProgressPos(int percent) {

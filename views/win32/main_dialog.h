@@ -30,7 +30,8 @@ class CWin32MainWindow : public MainView {
     CWin32MainWindow& operator=(const CWin32MainWindow&) = delete;
 
     // Creates the dialog, runs its initialisation (single-instance rule,
-    // command line, controls, worker) and then its message loop, the
+    // command line, controls), shows it, starts the worker and loads the
+    // pictures (OnAfterShown), and then runs its message loop, the
     // framework's modal loop, until the exit sequence ends the process.
     // Returns only when the dialog could not be created (-1) or the loop
     // ended against all expectation (0).
@@ -56,8 +57,11 @@ class CWin32MainWindow : public MainView {
     // the result in `result`.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnInitDialog();
-    // Background, fonts, pictures and the progress bar.
+    // Background, fonts and the progress bar.
     void SetUpControls();
+    // Once the dialog is shown, before its first paint: starts the worker,
+    // then loads the buttons' pictures. Runs once.
+    void OnAfterShown();
     void OnCommand(WPARAM wParam);
     void OnSysCommand(WPARAM wParam);
     bool OnPaintIconic();
@@ -68,6 +72,7 @@ class CWin32MainWindow : public MainView {
     HwndWindowLink& m_link;
     CVorlinInstallerDlg m_logic;
     HWND m_hWnd = nullptr;
+    bool m_afterShownDone = false;
     HICON m_hIcon = nullptr;
     HBRUSH m_background = nullptr;
     HFONT m_buttonFont = nullptr;
