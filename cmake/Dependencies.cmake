@@ -20,12 +20,22 @@ set(TAVO_DEPS_CACHE "${_tavo_cache_default}" CACHE PATH "Cache of dependencies b
 find_package(Threads REQUIRED)
 
 if(TAVO_WINDOWS)
-  if(NOT EXISTS "${TAVO_DEPS_CACHE}/openssl-mingw/.done" OR
+  # The folder's name follows scripts/setup-deps (it changes with the options
+  # OpenSSL is built with).
+  set(_tavo_openssl "${TAVO_DEPS_CACHE}/openssl-mingw-3")
+  if(NOT EXISTS "${_tavo_openssl}/.done" OR
      NOT EXISTS "${TAVO_DEPS_CACHE}/cpp-httplib/include/httplib.h")
     message(FATAL_ERROR "Windows dependencies missing in ${TAVO_DEPS_CACHE}: run scripts/setup-deps")
   endif()
-  list(APPEND CMAKE_FIND_ROOT_PATH "${TAVO_DEPS_CACHE}/openssl-mingw")
-  set(OPENSSL_ROOT_DIR "${TAVO_DEPS_CACHE}/openssl-mingw")
+  list(APPEND CMAKE_FIND_ROOT_PATH "${_tavo_openssl}")
+  set(OPENSSL_ROOT_DIR "${_tavo_openssl}")
+  # Build folders that found another OpenSSL build (an older cache folder)
+  # forget it and find this one.
+  foreach(_tavo_ssl_var OPENSSL_INCLUDE_DIR LIB_EAY SSL_EAY)
+    if(DEFINED CACHE{${_tavo_ssl_var}} AND NOT "${${_tavo_ssl_var}}" MATCHES "^${_tavo_openssl}/")
+      unset(${_tavo_ssl_var} CACHE)
+    endif()
+  endforeach()
   set(OPENSSL_USE_STATIC_LIBS TRUE)
   find_package(OpenSSL 3 REQUIRED)
   # The static archive, not libz.dll.a: the program must not need zlib1.dll
