@@ -1,10 +1,12 @@
 // Linux only: the headless program between processes: SIGUSR1 is the
-// outside stop request, and a second copy says why it ends on standard
-// error and ends with -1.
+// outside stop request, a second copy says why it ends on standard error and
+// ends with -1, and a run without a display never loads the window module.
 #include <signal.h>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,25 @@ TEST_F(HeadlessProgram, SecondCopySaysWhyOnStandardErrorAndEndsWithMinusOne) {
                               output);
     EXPECT_EQ("Tavo浏览器 安装程序已经在运行，请勿重复启动！\nexit 255\n", output);
     EXPECT_TRUE(first.Running()) << "the first copy carries on";
+}
+
+TEST_F(HeadlessProgram, WithoutADisplayNeitherTheWindowModuleNorGtkIsLoaded) {
+    // Not asked for headless: the program finds no display by itself.
+    const TestSupport::ScopedEnv notAsked{"TAVO_HEADLESS", TestSupport::ScopedEnv::Unset{}};
+    const TestSupport::ScopedEnv noX{"DISPLAY", TestSupport::ScopedEnv::Unset{}};
+    const TestSupport::ScopedEnv noWayland{"WAYLAND_DISPLAY", TestSupport::ScopedEnv::Unset{}};
+    TestSupport::ChildProcess installer({Program(), "--test"}, {});
+    ASSERT_TRUE(DownloadRuns());
+    std::ifstream maps("/proc/" + std::to_string(installer.pid()) + "/maps");
+    std::stringstream text;
+    text << maps.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    EXPECT_EQ(std::string::npos, text.str().find("libtavo-window-gtk"));
+    EXPECT_EQ(std::string::npos, text.str().find("libgtk-3"));
+    installer.Signal(SIGUSR1);
+    int code = 1;
+    ASSERT_TRUE(installer.Wait(kGuiPatienceMs, code));
+    EXPECT_EQ(0, code);
 }
 
 }  // namespace

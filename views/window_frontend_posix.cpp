@@ -1,110 +1,66 @@
-// The GTK 3 front end: the window's initialisation in its order, the
-// worker's messages delivered on the main loop in posting order, and
-// SIGUSR1 as the outside stop request (message 1129).
-#include <glib-unix.h>
-#include <gtk/gtk.h>
-#include <signal.h>
-#include <sys/eventfd.h>
+// The Linux window front end: the GTK window, loaded from its module next
+// to the program when a display may be there.
+#include <dlfcn.h>
+#include <limits.h>
 #include <unistd.h>
 
-#include <cstdint>
+#include <cstdlib>
+#include <string>
 
-#include "services/installer_result.h"
-#include "services/message_queue.h"
-#include "services/notify.h"
-#include "services/pipeline_config.h"
-#include "utils/system/dpi.h"
-#include "views/exit_services.h"
-#include "views/gtk/gtk_main_window.h"
-#include "views/headless_frontend.h"
-#include "views/process_end.h"
-#include "views/startup.h"
-#include "views/vorlininstallerdlg.h"
+#include "views/gtk/gtk_module.h"
 #include "views/window_frontend.h"
 
 namespace {
 
-// The worker's message target: a queue that wakes the main loop through an
-// eventfd. The worker only writes to the descriptor; it never calls GLib.
-// The handle the full installer is given is this process's id, to which it
-// sends SIGUSR1.
-class GtkWindowLink : public MessageQueue {
-  public:
-    GtkWindowLink()
-        : MessageQueue(static_cast<intptr_t>(getpid())),
-          m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-        SetWakeUp([fd = m_wakeFd] {
-            const uint64_t one = 1;
-            if (write(fd, &one, sizeof one) < 0) {
-                // The counter is full: a wake-up is pending anyway.
-            }
-        });
-    }
-    int WakeFd() const { return m_wakeFd; }
+using CanOpenFunction = bool (*)();
+using RunFunction = int (*)();
 
-  private:
-    int m_wakeFd;
-};
+RunFunction g_run = nullptr;  // set by WindowCanOpen when the module loaded
 
-struct Loop {
-    GtkWindowLink* link;
-    CVorlinInstallerDlg* dlg;
-};
-
-// Hands every queued message to the window, oldest first.
-gboolean OnWake(gint fd, GIOCondition, gpointer data) {
-    auto* loop = static_cast<Loop*>(data);
-    uint64_t count = 0;
-    if (read(fd, &count, sizeof count) < 0) {
-        // Nothing to reset: drain anyway.
+// The folder of this program's file, with a trailing '/'; empty when
+// /proc/self/exe cannot be read.
+std::string ProgramFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return {};
     }
-    QueuedMessage m{0, 0};
-    while (!loop->dlg->Ending() && loop->link->TryTake(m)) {
-        if (!loop->dlg->HandleMessage(m.message, m.payload)) {
-            FreePayload(m.message, m.payload);
-        }
-    }
-    return G_SOURCE_CONTINUE;
+    const std::string file(path, static_cast<size_t>(n));
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
 }
 
-gboolean OnStopSignal(gpointer data) {
-    static_cast<Loop*>(data)->link->Post(kMsgStopRequest, 0);
-    return G_SOURCE_CONTINUE;
+bool DisplayNamed() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
 }  // namespace
 
 bool WindowCanOpen() {
-    return gtk_init_check(nullptr, nullptr) != FALSE;
+    // Without a display named nothing could open one: GTK is not loaded.
+    if (!DisplayNamed()) {
+        return false;
+    }
+    const std::string folder = ProgramFolder();
+    if (folder.empty()) {
+        return false;
+    }
+    // Never unloaded: the window runs until the process ends.
+    void* module = dlopen((folder + TAVO_GTK_MODULE_NAME).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        return false;  // the headless front end then runs
+    }
+    const auto canOpen = reinterpret_cast<CanOpenFunction>(dlsym(module, TAVO_GTK_CAN_OPEN));
+    const auto run = reinterpret_cast<RunFunction>(dlsym(module, TAVO_GTK_RUN));
+    if (canOpen == nullptr || run == nullptr || !canOpen()) {
+        return false;
+    }
+    g_run = run;
+    return true;
 }
 
 int RunWindowFrontEnd() {
-    // Never destroyed: the worker may post and read the shared members until
-    // the very end of the process, which ends without tearing anything down.
-    static GtkWindowLink& link = *new GtkWindowLink;
-    static Loop& loop = *new Loop{&link, nullptr};
-    // SIGUSR1 before anything else: its default action would end the
-    // process. The handler is caught, so programs started later get the
-    // default disposition back.
-    g_unix_signal_add(SIGUSR1, OnStopSignal, &loop);
-
-    // The window, its title, menu and icon.
-    CGtkMainWindow& window = *new CGtkMainWindow;
-    EnsureSingleInstance([&window](const std::wstring& text) { window.MessageBox(text); },
-                         EndProcessNow);
-    ParseCommandLine();
-    window.PrepareControls(Utils::GetDpiScale());
-
-    SetMainWindow(&link);
-    auto& dlg =
-        *new CVorlinInstallerDlg(window, link.Shared(), DefaultExitServices(), BuildHelpUrl);
-    loop.dlg = &dlg;
-    window.Attach(dlg);
-    g_unix_fd_add(link.WakeFd(), G_IO_IN, OnWake, &loop);
-    dlg.OnInitDialog(StartWorkerThread);
-    // Shown only now: messages the worker has posted meanwhile wait in the
-    // queue and are handled once the loop runs, in posting order.
-    window.Show();
-    gtk_main();
-    return 1;
+    return g_run != nullptr ? g_run() : 1;
 }
