@@ -19,9 +19,7 @@ struct QueuedMessage {
 
 class MessageQueue : public MainWindowLink {
   public:
-    // `handle` is what Handle() tells the full installer (the Linux front
-    // ends give their process id, to which it sends SIGUSR1 as 1129).
-    explicit MessageQueue(intptr_t handle = 0) : m_handle(handle) {}
+    MessageQueue() = default;
     // Frees the payloads of messages nobody took.
     ~MessageQueue() override;
 
@@ -42,13 +40,10 @@ class MessageQueue : public MainWindowLink {
     // Refuses every later post.
     void Close();
 
-    intptr_t Handle() const override { return m_handle; }
-
   private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::deque<QueuedMessage> m_messages;  // guarded by m_mutex
     bool m_closed = false;                 // guarded by m_mutex
     std::function<void()> m_wakeUp;
-    const intptr_t m_handle;
 };

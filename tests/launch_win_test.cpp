@@ -3,8 +3,6 @@
 // the full installer is given.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,21 +10,13 @@
 
 #include "services/launch.h"
 #include "services/main_window_link.h"
+#include "tests/support/command_line_win.h"
 #include "tests/launch_quote_cases.h"
 #include "utils/log/textconv.h"
 
 namespace {
 
-std::vector<std::wstring> SystemSplit(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> words;
-    if (argv != nullptr) {
-        words.assign(argv, argv + argc);
-        LocalFree(argv);
-    }
-    return words;
-}
+using TestSupport::SystemSplit;
 
 TEST(InstallerCommandLineWin, CommandLineToArgvWGivesTheValuesBack) {
     for (const LaunchTests::QuoteCase& c : LaunchTests::QuoteCases()) {

@@ -2,13 +2,12 @@
 // checked against the system's CommandLineToArgvW.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "tests/support/command_line_win.h"
 #include "tests/support/testsupport.h"
 #include "tests/system_cmdline_cases.h"
 #include "utils/log/textconv.h"
@@ -18,6 +17,8 @@ using TestSupport::ReadBytes;
 using TestSupport::TempDir;
 
 namespace {
+
+using TestSupport::SystemSplit;
 
 const std::wstring kChild = TestSupport::SiblingProgram(L"tavo_test_child");
 
@@ -48,17 +49,6 @@ TEST(WindowsProcess, EmptyArgumentTextPassesNoCommandLine) {
         line = line.substr(1, line.size() - 2);
     }
     EXPECT_EQ(Utils::WideToUtf8(kChild), line);
-}
-
-std::vector<std::wstring> SystemSplit(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> words;
-    if (argv != nullptr) {
-        words.assign(argv, argv + argc);
-        LocalFree(argv);
-    }
-    return words;
 }
 
 TEST(WindowsProcess, SplitCommandLineAgreesWithCommandLineToArgvW) {

@@ -27,13 +27,11 @@ namespace {
 
 // The worker's message target: a queue that wakes the main loop through an
 // eventfd. The worker only writes to the descriptor; it never calls GLib.
-// The handle the full installer is given is this process's id, to which it
-// sends SIGUSR1.
+// The full installer is given this process's id (StopRequestTarget), to
+// which it sends SIGUSR1.
 class GtkWindowLink : public MessageQueue {
   public:
-    GtkWindowLink()
-        : MessageQueue(static_cast<intptr_t>(getpid())),
-          m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    GtkWindowLink() : m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
         SetWakeUp([fd = m_wakeFd] {
             const uint64_t one = 1;
             if (write(fd, &one, sizeof one) < 0) {
