@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "utils/http/connection.h"
 #include "utils/http/http.h"
 #include "utils/http/http_steps.h"
 
@@ -51,35 +52,50 @@ TEST(HttpParseUrl, SplitsEveryFormTheCallersUse) {
     EXPECT_EQ(Utils::HTTP_ERROR_URL_NULL, Utils::HttpParseUrl("", info));
 }
 
-TEST(HttpPlainHostPort, TakesOnlyTheAddressesTheLibraryReadsAlike) {
+TEST(HttpTargetFromBaseUrl, TakesOnlyAddressesThatCanBeConnectedTo) {
     const struct {
         const char* baseUrl;
         bool split;
+        bool https;
         const char* host;
         int port;
+        const char* hostHeader;
         const char* why;
     } cases[] = {
-        {"http://127.0.0.1:8080", true, "127.0.0.1", 8080, "host and port"},
-        {"http://h.example", true, "h.example", 80, "no port: 80"},
-        {"HTTP://h.example:90", true, "h.example", 90, "the scheme in any letter case"},
-        {"http://[::1]:8080", true, "::1", 8080, "an IPv6 address loses its brackets"},
-        {"http://[::1]", true, "::1", 80, "an IPv6 address without a port"},
-        {"https://h.example", false, "", 0, "https is not plain http"},
-        {"ftp://h.example", false, "", 0, "another scheme"},
-        {"http://h.example:", false, "", 0, "a colon without a port"},
-        {"http://h.example:8a", false, "", 0, "a port that is no number"},
-        {"http://h.example:123456", false, "", 0, "more than five digits"},
-        {"http://h.example:1:2", false, "", 0, "two ports"},
-        {"http://[fe80::1]:80", false, "", 0, "the library reads only digits between brackets"},
-        {"http://:80", false, "", 0, "no host"},
+        {"http://127.0.0.1:8080", true, false, "127.0.0.1", 8080, "127.0.0.1:8080",
+         "host and port"},
+        {"http://h.example", true, false, "h.example", 80, "h.example", "no port: 80"},
+        {"http://h.example:80", true, false, "h.example", 80, "h.example", "the default port"},
+        {"HTTP://h.example:90", true, false, "h.example", 90, "h.example:90", "any letter case"},
+        {"https://h.example", true, true, "h.example", 443, "h.example", "https: 443"},
+        {"https://h.example:443", true, true, "h.example", 443, "h.example", "443 written out"},
+        {"HTTPS://h.example:8443", true, true, "h.example", 8443, "h.example:8443", "capitals"},
+        {"http://[::1]:8080", true, false, "::1", 8080, "[::1]:8080", "IPv6 loses its brackets"},
+        {"http://[fe80::1]", true, false, "fe80::1", 80, "[fe80::1]", "IPv6 without a port"},
+        {"ftp://h.example", false, false, "", 0, "", "another scheme"},
+        {"httpsx://h.example", false, false, "", 0, "", "a scheme that only starts with https"},
+        {"h.example", false, false, "", 0, "", "no scheme"},
+        {"http://h.example:", false, false, "", 0, "", "a colon without a port"},
+        {"http://h.example:8a", false, false, "", 0, "", "a port that is no number"},
+        {"http://h.example:123456", false, false, "", 0, "", "more than five digits"},
+        {"http://h.example:65536", false, false, "", 0, "", "a port out of range"},
+        {"http://h.example:0", false, false, "", 0, "", "port 0"},
+        {"http://h.example:1:2", false, false, "", 0, "", "two ports"},
+        {"http://:80", false, false, "", 0, "", "no host"},
+        {"http://", false, false, "", 0, "", "nothing at all"},
+        {"http://h example", false, false, "", 0, "", "a blank in the host"},
+        {"http://user@h.example", false, false, "", 0, "", "user information"},
+        {"http://[::1", false, false, "", 0, "", "an open bracket"},
+        {"http://[]:80", false, false, "", 0, "", "empty brackets"},
     };
     for (const auto& c : cases) {
-        std::string host;
-        int port = 0;
-        EXPECT_EQ(c.split, Utils::HttpPlainHostPort(c.baseUrl, host, port)) << c.why;
+        Utils::HttpTarget target;
+        EXPECT_EQ(c.split, Utils::HttpTargetFromBaseUrl(c.baseUrl, target)) << c.why;
         if (c.split) {
-            EXPECT_EQ(c.host, host) << c.why;
-            EXPECT_EQ(c.port, port) << c.why;
+            EXPECT_EQ(c.https, target.https) << c.why;
+            EXPECT_EQ(c.host, target.host) << c.why;
+            EXPECT_EQ(c.port, target.port) << c.why;
+            EXPECT_EQ(c.hostHeader, target.hostHeader) << c.why;
         }
     }
 }

@@ -10,9 +10,14 @@
 //   100 to 599 the HTTP status of a response other than 200
 //   1000-1004  the codes of HttpResult below
 //
-// https: the server certificate is verified against the system's trust
-// store (Linux: OpenSSL's default paths; Windows: the ROOT certificate
-// store). Redirects are not followed; no proxy is used.
+// Each request has a connection of its own (connection.h): the layer
+// resolves, connects and reads every byte itself, so that waits are bounded
+// and answers are watched as they arrive; the HTTP library writes the
+// request and reads the answer over it. https: TLS 1.2 or later, the server
+// certificate is verified against the system's trust store (Linux:
+// OpenSSL's default paths; Windows: the ROOT certificate store) and must
+// name the host (a name, or an address literal). Redirects are not
+// followed; no proxy is used.
 //
 // Threads: the functions share no data (each call owns its client), so any
 // thread may call them, also in parallel. This header does not include the
@@ -80,13 +85,6 @@ struct HttpUrlInfo {
 
 // Returns 0 with `info` filled, or HTTP_ERROR_URL_NULL for an empty URL.
 int HttpParseUrl(const std::string& url, HttpUrlInfo& info);
-
-// Splits the base URL of a plain http request into its host (an IPv6
-// address without its brackets) and port (80 when none is given). Returns
-// false for any other scheme and for anything that is not one host with an
-// optional port of up to five digits; the library's own client then handles
-// the address as it sees fit.
-bool HttpPlainHostPort(const std::string& baseUrl, std::string& host, int& port);
 
 // Splits the header text at "\r\n"; every line with a ':' sets
 // out[text before it] = text after it (not trimmed, so values keep their

@@ -9,6 +9,7 @@
 
 #include <httplib.h>
 
+#include "utils/http/connection.h"
 #include "utils/http/download_file.h"
 #include "utils/http/http.h"
 
@@ -28,20 +29,18 @@ int HttpPrepareInfo(const std::string& url, const std::string& headers, bool& ht
 
 // What one request is sent with.
 struct HttpRequestParts {
-    bool https = false;                       // the URL starts with "https"
-    std::string baseUrl;                      // scheme "://" host [":" port]
-    std::string path;                         // path and query
-    std::string contentType;                  // the "Content-Type" header's value, or ""
-    httplib::Headers headers;                 // every header of the header text
-    std::unique_ptr<httplib::Client> client;  // fresh; verifies certificates for https
+    bool https = false;        // the URL starts with "https"
+    std::string baseUrl;       // scheme "://" host [":" port]
+    std::string path;          // path and query
+    std::string contentType;   // the "Content-Type" header's value, or ""
+    httplib::Headers headers;  // every header of the header text
+    HttpTarget target;         // where the connection goes
 };
 
-// HttpPrepareInfo, then a fresh client for the base URL. For https the
-// client verifies the server's certificate against the system's trust store
-// (and the test CA, if any). Returns 0 with `parts` filled; HttpParseUrl's
-// code; or 1 (the library's Unknown) when the library refuses the address
-// (an unsupported scheme, a port out of range). `error` is set to the text
-// of a failure.
+// HttpPrepareInfo, then the target of the base URL. Returns 0 with `parts`
+// filled; HttpParseUrl's code; or 1 (the library's Unknown) for an address
+// that cannot be connected to (another scheme than http or https, a port
+// out of range, no host). `error` is set to the text of a failure.
 int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpRequestParts& parts,
                        std::string& error);
 
@@ -52,10 +51,11 @@ using TokenCheckCallback = int (*)(int status, const std::string& body);
 
 // Folds a request's outcome into a result code. A response: the hook's 1002
 // or 1003 first, then 0 with `response` = body for status 200, else the
-// status with its text. No response: for an https client with a TLS
-// verification result other than 0, HTTP_ERROR_OPENSSL_VERIFY with
-// "<result>,<OpenSSL's text>"; otherwise the library error with its text.
-int HttpHandleResult(httplib::Client& client, httplib::Result& result, std::string& response,
+// status with its text. No response: for an https request (`tls`) whose
+// server failed verification (`verifyResult` not X509_V_OK),
+// HTTP_ERROR_OPENSSL_VERIFY with "<result>,<OpenSSL's text>"; otherwise
+// the library error with its text.
+int HttpHandleResult(bool tls, long verifyResult, httplib::Result& result, std::string& response,
                      std::string& error, TokenCheckCallback hook = nullptr);
 
 // Folds a download's outcome into a result code, and settles `file` (the file

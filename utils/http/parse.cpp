@@ -76,45 +76,4 @@ int HttpParaseHeader(const std::string& headers, std::map<std::string, std::stri
     return 0;
 }
 
-bool HttpPlainHostPort(const std::string& baseUrl, std::string& host, int& port) {
-    const size_t schemeEnd = baseUrl.find("://");
-    if (schemeEnd != 4) {
-        return false;
-    }
-    for (size_t i = 0; i < 4; ++i) {
-        if (std::tolower(static_cast<unsigned char>(baseUrl[i])) != "http"[i]) {
-            return false;
-        }
-    }
-    const std::string rest = baseUrl.substr(schemeEnd + 3);
-    size_t hostEnd = 0;
-    if (!rest.empty() && rest[0] == '[') {
-        // "[v6]" with digits and colons only, as the library reads it.
-        const size_t close = rest.find(']');
-        if (close == std::string::npos || close == 1 ||
-            rest.find_first_not_of("0123456789:", 1) != close) {
-            return false;
-        }
-        host = rest.substr(1, close - 1);
-        hostEnd = close + 1;
-    } else {
-        hostEnd = std::min(rest.find_first_of(":/?#"), rest.size());
-        if (hostEnd == 0) {
-            return false;
-        }
-        host = rest.substr(0, hostEnd);
-    }
-    if (hostEnd == rest.size()) {
-        port = 80;
-        return true;
-    }
-    const std::string digits = rest.substr(hostEnd + 1);
-    if (rest[hostEnd] != ':' || digits.empty() || digits.size() > 5 ||
-        digits.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    port = std::stoi(digits);
-    return true;
-}
-
 }  // namespace Utils

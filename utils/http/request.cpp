@@ -1,12 +1,9 @@
 // Building a request from a URL and a header text, the client, the outcome
 // of a request, and the POST.
-#include <cctype>
-#include <exception>
-
 #include <openssl/x509.h>
 
+#include "utils/http/exchange.h"
 #include "utils/http/http_steps.h"
-#include "utils/http/trust.h"
 #include "utils/log/log.h"
 
 namespace Utils {
@@ -16,31 +13,10 @@ namespace {
 // Longer request bodies are logged by their length only.
 constexpr size_t kMaxLoggedBodyBytes = 1024;
 
-// A fresh client for `baseUrl`, or nullptr (logged) when the library refuses it.
-std::unique_ptr<httplib::Client> MakeClient(const std::string& baseUrl, bool https) {
-    // The library knows its schemes in lower case only ("HTTPS://" would be
-    // taken for a host name).
-    std::string address = baseUrl;
-    const size_t schemeEnd = address.find("://");
-    for (size_t i = 0; schemeEnd != std::string::npos && i < schemeEnd; ++i) {
-        address[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(address[i])));
-    }
-    std::unique_ptr<httplib::Client> client;
-    try {
-        client = std::make_unique<httplib::Client>(address);
-    } catch (const std::exception& e) {
-        // An unsupported scheme or a port out of range.
-        LOG_ERROR("the HTTP library refuses ", baseUrl, ": ", e.what());
-        return nullptr;
-    }
-    if (https) {
-        client->enable_server_certificate_verification(true);
-        if (!InstallTrustStore(client->ssl_context())) {
-            LOG_ERROR("no trust store for ", baseUrl);
-        }
-    }
-    return client;
-}
+// The library's own time-outs, for a caller that asks for none.
+constexpr int kDefaultConnectMs = 300000;
+constexpr int kDefaultReceiveMs = 5000;
+constexpr int kDefaultSendMs = 5000;
 
 }  // namespace
 
@@ -86,8 +62,9 @@ int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpR
         error = HttpErrorToStringA(prepared);
         return prepared;
     }
-    parts.client = MakeClient(parts.baseUrl, parts.https);
-    if (!parts.client) {
+    if (!HttpTargetFromBaseUrl(parts.baseUrl, parts.target)) {
+        // Another scheme, no host, a port out of range: nothing to connect to.
+        LOG_ERROR("no request can be made to ", parts.baseUrl);
         const int code = static_cast<int>(httplib::Error::Unknown);
         error = HttpErrorToStringA(code);
         return code;
@@ -95,7 +72,7 @@ int HttpPrepareRequest(const std::string& url, const std::string& headers, HttpR
     return 0;
 }
 
-int HttpHandleResult(httplib::Client& client, httplib::Result& result, std::string& response,
+int HttpHandleResult(bool tls, long verifyResult, httplib::Result& result, std::string& response,
                      std::string& error, TokenCheckCallback hook) {
     LOG_ENTRY();
     if (result) {
@@ -120,11 +97,9 @@ int HttpHandleResult(httplib::Client& client, httplib::Result& result, std::stri
         error = HttpErrorToStringA(status);
         return status;
     }
-    // A plain http client has no verification result to speak of.
-    const bool tls = client.ssl_context() != nullptr;
-    const long verify = client.get_openssl_verify_result();
-    if (tls && verify != X509_V_OK) {
-        error = std::to_string(verify) + "," + X509_verify_cert_error_string(verify);
+    // A plain http request has no verification result to speak of.
+    if (tls && verifyResult != X509_V_OK) {
+        error = std::to_string(verifyResult) + "," + X509_verify_cert_error_string(verifyResult);
         return HTTP_ERROR_OPENSSL_VERIFY;
     }
     const int code = static_cast<int>(result.error());
@@ -150,24 +125,25 @@ int HttpPost(int timeoutSeconds, const std::string& url, const std::string& head
     if (prepared != 0) {
         return prepared;
     }
-    httplib::Client& client = *request.client;
-    if (timeoutSeconds >= 0) {
-        client.set_connection_timeout(timeoutSeconds, 0);
-        client.set_read_timeout(timeoutSeconds, 0);
-        client.set_write_timeout(timeoutSeconds, 0);
-    }
-    // The content type travels as its own argument, which the library adds
-    // as a header: left in the collection as well, it would be sent twice.
+    HttpLimits limits;
+    limits.connectTimeoutMs = timeoutSeconds >= 0 ? timeoutSeconds * 1000 : kDefaultConnectMs;
+    limits.receiveTimeoutMs = timeoutSeconds >= 0 ? timeoutSeconds * 1000 : kDefaultReceiveMs;
+    limits.sendTimeoutMs = timeoutSeconds >= 0 ? timeoutSeconds * 1000 : kDefaultSendMs;
+    httplib::Request post;
+    post.method = "POST";
+    post.path = request.path;
+    post.headers = std::move(request.headers);
+    // The content type travels once, as the library's Post sends it.
     if (!request.contentType.empty()) {
-        request.headers.erase("Content-Type");
+        post.headers.erase("Content-Type");
+        post.headers.emplace("Content-Type", request.contentType);
     }
-    httplib::Result result{nullptr, httplib::Error::Unknown};
-    try {
-        result = client.Post(request.path, request.headers, body, request.contentType);
-    } catch (const std::exception& e) {
-        LOG_ERROR("post failed: ", e.what());
+    post.body = body;
+    HttpExchangeResult sent = HttpSend(request.target, limits, post);
+    if (sent.stop != HttpStop::kNone) {
+        LOG_ERROR("post to ", url, " ended early: ", HttpStopText(sent.stop));
     }
-    const int code = HttpHandleResult(client, result, response, error);
+    const int code = HttpHandleResult(sent.tls, sent.verifyResult, sent.result, response, error);
     if (code == HTTP_ERROR_NEED_RETRY) {
         return HttpPost(timeoutSeconds, url, headers, body, response, error);
     }
