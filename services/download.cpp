@@ -14,6 +14,7 @@
 #include "utils/system/disk.h"
 #include "utils/system/faults.h"
 #include "utils/system/identity.h"
+#include "utils/system/private_dir.h"
 
 namespace {
 
@@ -45,25 +46,57 @@ InstallRootSources RootSources() {
                                                 Utils::ListDrives, Utils::IsUsbDrive};
 }
 
-// The directory of one download, created; "" after the failure is handled.
+std::wstring WithoutTrailingSeparator(std::wstring path) {
+    while (path.size() > 1 && (path.back() == L'/' || path.back() == L'\\')) {
+        path.pop_back();
+    }
+    return path;
+}
+
+void DirectoryFault(const std::wstring& dir) {
+    const std::wstring error = Utils::SystemErrorToStringW(Utils::LastSystemError());
+    LOGW_ERROR(dir, L" failed create.", L"\n", error);
+    Utils::ReportFault("services-8", kFaultCode, Utils::WideToUtf8(dir), false);
+}
+
+// The directory of one download, made fresh for it and private to the
+// user; "" after the failure is handled. In the temporary folder it is a
+// new folder of its own; on an install root (and when the temporary folder
+// offers none, in the current folder) it is a new folder inside the shared
+// "tempdir" ("tempdir.001a"), which is made private too when this program
+// makes it, and used only when nobody else can tamper with what it holds.
 std::wstring DownloadDirectory(const std::wstring& installRoot) {
     const std::wstring sep = Utils::PathSeparator();
     std::wstring dir;
+    std::wstring parent;
     if (!installRoot.empty()) {
-        dir = installRoot + L"tempdir" + sep;
-    } else if (!Utils::CreateUniqueTempDirectory(dir)) {
+        parent = installRoot + L"tempdir" + sep;
+    } else if (Utils::CreateUniqueTempDirectory(dir)) {
+        return dir;
+    } else {
         std::error_code ignored;
-        dir = Utils::Utf8ToWide(std::filesystem::current_path(ignored).u8string()) + sep +
-              L"tempdir.001a" + sep;
+        parent = Utils::Utf8ToWide(std::filesystem::current_path(ignored).u8string()) + sep +
+                 L"tempdir.001a" + sep;
     }
-    Utils::CreateDirectories(dir);
-    if (Utils::CheckFileW(dir) != 0) {
-        const std::wstring error = Utils::SystemErrorToStringW(Utils::LastSystemError());
-        LOGW_ERROR(dir, L" failed create.", L"\n", error);
-        Utils::ReportFault("services-8", kFaultCode, Utils::WideToUtf8(dir), false);
+    const std::wstring shared = WithoutTrailingSeparator(parent);
+    if (!Utils::PathExists(shared)) {
+        Utils::CreatePrivateDirectory(shared);
+    }
+    if (!Utils::SafeParentDirectory(shared)) {
+        LOGW_ERROR(shared, L" is not a folder that only this user and the system can change");
+        DirectoryFault(parent);
+        return {};
+    }
+    if (!Utils::CreateUniquePrivateDirectory(parent, dir)) {
+        DirectoryFault(parent);
         return {};
     }
     return dir;
+}
+
+bool PlainHttp(const std::string& url) {
+    Utils::HttpUrlInfo info;
+    return Utils::HttpParseUrl(url, info) == 0 && !info.bHttps;
 }
 
 }  // namespace
@@ -71,7 +104,20 @@ std::wstring DownloadDirectory(const std::wstring& installRoot) {
 namespace Services {
 
 int DownloadFile(const std::string& url, const std::wstring& installRoot, std::wstring& path) {
+    return DownloadFile(url, installRoot, path, {});
+}
+
+int DownloadFile(const std::string& url, const std::wstring& installRoot, std::wstring& path,
+                 const Utils::HttpExpectedBody& expected) {
     LOG_ENTRY();
+    if (releaseMode && expected.sha256.empty() && PlainHttp(url)) {
+        // Anyone on the path could hand over another file, and nothing
+        // could tell.
+        LOG_ERROR("refusing to download ", url,
+                  ": plain http without a SHA-256 in the service's answer to check it by");
+        Utils::ReportFault("services-10", kFaultCode, url, false);
+        return kDownloadBase + Utils::HTTP_ERROR_UNVERIFIED_HTTP;
+    }
     const std::wstring dir = DownloadDirectory(installRoot);
     if (dir.empty()) {
         return kDownloadBase;
@@ -79,11 +125,14 @@ int DownloadFile(const std::string& url, const std::wstring& installRoot, std::w
     StartProgressClock();
     std::wstring fileName;
     std::string error;
-    const int code = Utils::HttpDownload(url, "", DoProgress, dir, fileName, error);
+    const int code = Utils::HttpDownload(url, "", DoProgress, dir, fileName, error, expected);
     if (code != 0) {
         const std::string last = Utils::SystemErrorToStringA(Utils::LastSystemError());
         LOG_ERROR("HttpDownload failed ret:" + std::to_string(code) + ",strErrMsg:" + error, "\n",
                   last);
+        // The failed attempt left no file; its empty folder goes too.
+        std::error_code ignored;
+        std::filesystem::remove(Utils::NativePath(WithoutTrailingSeparator(dir)), ignored);
         return kDownloadBase + code;
     }
     path = dir + fileName;

@@ -11,17 +11,27 @@
 #include <string>
 #include <vector>
 
+#include "utils/http/http.h"
 #include "utils/system/drives.h"
 
 namespace Services {
 
-// Downloads `url` into a directory of its own: `installRoot` + "tempdir"
-// when a root is given (all downloads share it), else a new directory in the
-// temporary folder that did not exist before. Returns 0 with `path` set to
+// Downloads `url` into a directory made for it, private to the user (see
+// Utils::CreatePrivateDirectory): a new folder inside `installRoot` +
+// "tempdir" when a root is given, else a new folder in the temporary
+// folder; never one that existed before. Returns 0 with `path` set to
 // the file; 0x2000 when the directory cannot be made (fault "services-8");
 // 0x2000 + the HTTP layer's code otherwise (0x2007: cancelled through the
 // progress callback).
 int DownloadFile(const std::string& url, const std::wstring& installRoot, std::wstring& path);
+
+// DownloadFile of a file the service described (HttpDownload's check of
+// size and SHA-256: 0x2000 + 1005 for another file, 0x2000 + 1006 for a
+// body short of its length). In release mode a plain http URL without a
+// SHA-256 is refused before any request: 0x2000 + 1007 with the fault
+// "services-10". A failed attempt removes its folder, which it left empty.
+int DownloadFile(const std::string& url, const std::wstring& installRoot, std::wstring& path,
+                 const Utils::HttpExpectedBody& expected);
 
 // The HTTP layer's progress callback. False (the download stops) once the
 // window asked the run to stop; otherwise, during the installer download,

@@ -4,13 +4,16 @@
 
 #include "services/device_fingerprint.h"
 #include "services/installer_result.h"
+#include "services/installer_trust.h"
 #include "services/main_window_link.h"
 #include "services/notify.h"
 #include "services/pipeline_config.h"
+#include "services/status_codes.h"
 #include "utils/log/fileutil.h"
 #include "utils/log/log.h"
 #include "utils/log/textconv.h"
 #include "utils/system/fileversion.h"
+#include "utils/system/held_file.h"
 #include "utils/system/process.h"
 #include "utils/system/registry.h"
 
@@ -148,14 +151,28 @@ void ExcuteVersion(const LaunchRequest& request, const PipelineClock& clock) {
     LOG_INFO("Timestamp ExcuteVersion begin ", N(begin));
     uint32_t pause = kPauseStep;
     int result = kNotStarted;
+    bool untrusted = false;
     for (int attempt = 1;; ++attempt) {
         const uint32_t attemptBegin = clock.tick();
         LOG_INFO("ExcuteVersion for begin ", N(attemptBegin), " at ", N(attempt), " times.");
-        result = Utils::ExecutExeAtNewProcess(request.installerPath, commandLine);
+        // Held from its check until it has started, so that nothing can
+        // put another file in its place in between.
+        Utils::HeldFile held;
+        if (!held.Open(request.installerPath)) {
+            LOGW_ERROR(L"cannot hold the installer for its launch:", request.installerPath, L"\n",
+                       LastErrorW());
+            result = kNotStarted;
+        } else if (!Services::InstallerMayRun(held, request.installerPath)) {
+            untrusted = true;
+        } else {
+            result = Utils::ExecutExeAtNewProcess(request.installerPath, commandLine, held);
+        }
         const uint32_t attemptEnd = clock.tick();
         LOG_INFO("ExcuteVersion for end ", N(attemptEnd),
                  " consume:", std::to_string(static_cast<uint64_t>(attemptEnd) - attemptBegin));
-        if (result == kHigherVersion) {
+        if (untrusted) {
+            break;
+        } else if (result == kHigherVersion) {
             // Present: the installed browser is opened below. Missing: run
             // again at once without the stale version, if it can be reset.
             if (InstalledBrowserExists(InstalledBrowser()) || !ResetStaleVersion()) {
@@ -176,6 +193,14 @@ void ExcuteVersion(const LaunchRequest& request, const PipelineClock& clock) {
     LOG_INFO("Timestamp ExcuteVersion end ", N(end),
              " consume:", std::to_string(static_cast<uint64_t>(end) - begin));
 
+    if (untrusted) {
+        // A file nobody may trust is not run and not kept.
+        RemoveDownloadedInstaller(request.installerPath);
+        NotifyStatus(L"安装程序签名校验失败", kStatusInstallerUntrusted);
+        shared.m_iStatusCode = kStatusInstallerUntrusted;
+        LOG_ERROR("goto CLEAN_UP iRet:", N(kStatusInstallerUntrusted), "\n", LastError());
+        return;
+    }
     if (result == 0) {
         excuteVersionTime = static_cast<int32_t>(end - begin);
         NotifyProgress(9, 0, 0);

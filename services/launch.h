@@ -50,7 +50,12 @@ namespace Services {
 // installer's own result text or "安装程序遇到错误" in the error view. Sets
 // the main window's status code, app version and higher-version flag, and
 // excuteVersionTime. On Linux it first makes the installer executable for
-// its owner. Worker thread.
+// its owner. Each run holds the file (Utils::HeldFile) from its check to
+// its start; a file that cannot be held counts as not started (-1). With
+// pinned signers (InstallerSignerPins) an installer whose signature or
+// signer is refused is not run: it is removed, the fault "services-11" is
+// queued, the error view shows "安装程序签名校验失败" and the status is
+// kStatusInstallerUntrusted (1016). Worker thread.
 void ExcuteVersion(const LaunchRequest& request, const PipelineClock& clock);
 
 }  // namespace Services

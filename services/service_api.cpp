@@ -1,5 +1,7 @@
 #include "services/service_api.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -79,6 +81,45 @@ void OptionalUrl(const nlohmann::json& answer, const char* key, std::wstring& ou
     }
 }
 
+// A SHA-256 the answer gives for a download: absent or null leave `out`
+// empty; 64 hexadecimal digits go to `out` in lower case; anything else is
+// false.
+bool ReadSha256(const nlohmann::json& object, const char* key, std::string& out) {
+    const auto it = object.find(key);
+    if (it == object.end() || it->is_null()) {
+        return true;
+    }
+    if (!it->is_string() || !Utils::IsSha256Text(it->get<std::string>())) {
+        return false;
+    }
+    out = it->get<std::string>();
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return true;
+}
+
+// A size the answer gives: absent or null leave `out` at -1; an integer of
+// 0 or more (that fits 63 bits) goes to `out`; anything else is false.
+bool ReadSize(const nlohmann::json& object, const char* key, int64_t& out) {
+    const auto it = object.find(key);
+    if (it == object.end() || it->is_null()) {
+        return true;
+    }
+    if (it->is_number_unsigned()) {
+        const uint64_t value = it->get<uint64_t>();
+        if (value > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) {
+            return false;
+        }
+        out = static_cast<int64_t>(value);
+        return true;
+    }
+    if (it->is_number_integer() && it->get<int64_t>() >= 0) {
+        out = it->get<int64_t>();
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 namespace Services {
@@ -141,6 +182,15 @@ int UploadCountInfo(const std::string& url, const DeviceInfo& device, const std:
 int RequestDownloadUrl(const std::string& url, const DeviceInfo& device, std::string& installUrl,
                        std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
                        std::wstring& importRuleUrl, std::wstring& topSitesUrl) {
+    DownloadDigests ignored;
+    return RequestDownloadUrl(url, device, installUrl, configUrl, bookmarkUrl, faviconUrl,
+                              importRuleUrl, topSitesUrl, ignored);
+}
+
+int RequestDownloadUrl(const std::string& url, const DeviceInfo& device, std::string& installUrl,
+                       std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
+                       std::wstring& importRuleUrl, std::wstring& topSitesUrl,
+                       DownloadDigests& digests) {
     LOG_ENTRY();
     const nlohmann::json request = {
         {"ins", device.is64Bit ? 1 : 0},
@@ -181,6 +231,18 @@ int RequestDownloadUrl(const std::string& url, const DeviceInfo& device, std::st
         Utils::ReportFault("services-7", kFaultCode, answer, false);
         return kStatusMissingField;
     }
+    DownloadDigests said;
+    const char* bad = !ReadSha256(*data, "installSha256", said.installer.sha256)
+                          ? "data/installSha256"
+                      : !ReadSize(*data, "installSize", said.installer.size) ? "data/installSize"
+                      : !ReadSha256(document, "configSha256", said.config.sha256) ? "configSha256"
+                                                                                  : nullptr;
+    if (bad != nullptr) {
+        LOG_ERROR("Bad <" + std::string(bad) + "> param", "\n", LastError());
+        Utils::ReportFault("services-9", kFaultCode, answer, false);
+        return kStatusMissingField;
+    }
+    digests = said;
     installUrl = install;
     OptionalUrl(document, "config", configUrl);
     OptionalUrl(document, "Bookmarks", bookmarkUrl);

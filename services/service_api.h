@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "services/device_info.h"
+#include "services/stages.h"
 #include "services/status_codes.h"
 
 namespace Services {
@@ -35,6 +36,16 @@ int UploadCountInfo(const std::string& url, const DeviceInfo& device, const std:
 int RequestDownloadUrl(const std::string& url, const DeviceInfo& device, std::string& installUrl,
                        std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
                        std::wstring& importRuleUrl, std::wstring& topSitesUrl);
+
+// RequestDownloadUrl that also reads what the answer says about the two
+// downloads into `digests`: "installSha256" (64 hexadecimal digits, either
+// case) and "installSize" (an integer of bytes, 0 or more) inside "data",
+// "configSha256" at the top. Absent or null: not said (left empty). Any
+// other value is a bad answer: 1006 with the fault "services-9".
+int RequestDownloadUrl(const std::string& url, const DeviceInfo& device, std::string& installUrl,
+                       std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
+                       std::wstring& importRuleUrl, std::wstring& topSitesUrl,
+                       DownloadDigests& digests);
 
 // Judges an answer body. Returns 0 when it is a JSON object whose "code" is
 // 0 (`document` then holds it); else 1003 (empty), 1004 (no JSON), 1006 (no

@@ -179,7 +179,7 @@ class Driver {
                 const uint32_t attempt = AttemptBegin("RequestDownloadUrl for begin ", pass);
                 last = m_stages.requestDownloadUrl(url, m_device, m_installUrl, m_configUrl,
                                                    m_bookmarkUrl, m_faviconUrl, m_importRuleUrl,
-                                                   m_topSitesUrl);
+                                                   m_topSitesUrl, m_digests);
                 EndLine("RequestDownloadUrl for end ", attempt);
                 if (last == 0) {
                     done = true;
@@ -215,7 +215,8 @@ class Driver {
                 return false;
             }
             const uint32_t attempt = AttemptBegin("DownloadVersion for begin ", k);
-            const int code = m_stages.downloadFile(m_installUrl, m_zelInstallPath, m_installerPath);
+            const int code = m_stages.downloadFile(m_installUrl, m_zelInstallPath, m_installerPath,
+                                                   m_digests.installer);
             EndLine("DownloadVersion for end ", attempt);
             if (code == 0) {
                 done = true;
@@ -258,7 +259,8 @@ class Driver {
                     return false;
                 }
                 const uint32_t attempt = AttemptBegin("DownloadConfig for begin ", k);
-                const int code = m_stages.downloadFile(m_configUrl, m_zelInstallPath, m_configPath);
+                const int code = m_stages.downloadFile(m_configUrl, m_zelInstallPath, m_configPath,
+                                                       m_digests.config);
                 EndLine("DownloadConfig for end ", attempt);
                 if (code == 0) {
                     done = true;
@@ -326,6 +328,7 @@ class Driver {
     std::wstring m_uuid;
     std::string m_installUrl, m_configUrl;
     std::wstring m_bookmarkUrl, m_faviconUrl, m_importRuleUrl, m_topSitesUrl;
+    DownloadDigests m_digests;
     std::wstring m_zelInstallPath;
     std::wstring m_installerPath, m_configPath;
 };

@@ -17,9 +17,18 @@ PipelineStages DefaultStages() {
     stages.getDeviceInfo = Services::GetDeviceInfo;
     stages.createUuid = Services::CreateUUID;
     stages.uploadCountInfo = Services::UploadCountInfo;
-    stages.requestDownloadUrl = Services::RequestDownloadUrl;
+    stages.requestDownloadUrl =
+        [](const std::string& url, const DeviceInfo& device, std::string& installUrl,
+           std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
+           std::wstring& importRuleUrl, std::wstring& topSitesUrl, DownloadDigests& digests) {
+            return Services::RequestDownloadUrl(url, device, installUrl, configUrl, bookmarkUrl,
+                                                faviconUrl, importRuleUrl, topSitesUrl, digests);
+        };
     stages.chooseInstallRoot = ChooseInstallRoot;
-    stages.downloadFile = Services::DownloadFile;
+    stages.downloadFile = [](const std::string& url, const std::wstring& installRoot,
+                             std::wstring& path, const Utils::HttpExpectedBody& expected) {
+        return Services::DownloadFile(url, installRoot, path, expected);
+    };
     stages.excuteVersion = [](const LaunchRequest& request) {
         Services::ExcuteVersion(request, SystemClock());
     };

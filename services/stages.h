@@ -8,6 +8,7 @@
 #include <string>
 
 #include "services/device_info.h"
+#include "utils/http/http.h"
 
 // What the launch stage is handed (installer, configuration, the optional
 // configuration URLs for the full installer, the UUID and the alternative
@@ -23,6 +24,13 @@ struct LaunchRequest {
     std::wstring zelInstallPath;
 };
 
+// What the edition answer says about the two downloads (each part empty
+// when the answer does not say).
+struct DownloadDigests {
+    Utils::HttpExpectedBody installer;  // "installSha256" and "installSize" of "data"
+    Utils::HttpExpectedBody config;     // "configSha256"
+};
+
 struct PipelineStages {
     // Fills the fingerprint; it has no failure result.
     std::function<int(DeviceInfo& device)> getDeviceInfo;
@@ -32,16 +40,20 @@ struct PipelineStages {
     std::function<int(const std::string& url, const DeviceInfo& device, const std::wstring& uuid,
                       uint8_t type, int32_t statusCode, std::wstring appVersion)>
         uploadCountInfo;
-    // 0 with installUrl set (and each optional URL the answer carries).
+    // 0 with installUrl set (and each optional URL and digest the answer
+    // carries).
     std::function<int(const std::string& url, const DeviceInfo& device, std::string& installUrl,
                       std::string& configUrl, std::wstring& bookmarkUrl, std::wstring& faviconUrl,
-                      std::wstring& importRuleUrl, std::wstring& topSitesUrl)>
+                      std::wstring& importRuleUrl, std::wstring& topSitesUrl,
+                      DownloadDigests& digests)>
         requestDownloadUrl;
     // A drive root for the downloads and the full installer, or "".
     std::function<std::wstring()> chooseInstallRoot;
-    // 0 with `path` set to the downloaded file; 0x2007 when cancelled through
-    // the progress callback; any other value is a failure.
-    std::function<int(const std::string& url, const std::wstring& installRoot, std::wstring& path)>
+    // 0 with `path` set to the downloaded file, which is what `expected`
+    // describes; 0x2007 when cancelled through the progress callback; any
+    // other value is a failure.
+    std::function<int(const std::string& url, const std::wstring& installRoot, std::wstring& path,
+                      const Utils::HttpExpectedBody& expected)>
         downloadFile;
     // Builds the full installer's command line, runs it and judges the exit
     // code: sets the status code, the app version and the launch time, and

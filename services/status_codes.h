@@ -26,5 +26,8 @@ inline constexpr int32_t kStatusDownloadFailed = 1014;  // the installer downloa
 // request, a cancelled download) before the full installer ran and before
 // any failure was recorded.
 inline constexpr int32_t kStatusStoppedOnRequest = 1015;
+// The full installer was not run: its signature failed the check or its
+// signer is none of the build's pinned signers (Windows).
+inline constexpr int32_t kStatusInstallerUntrusted = 1016;
 // The full installer's own exit codes (0, 4, -1, others) are the status of a
 // run that launched it.

@@ -1,6 +1,6 @@
 // The development service's files: what each scenario serves, failures,
-// connections dropped mid-body, throttling through the sleep seam, and a
-// stop during a throttled download.
+// connections dropped mid-body, throttling through the sleep seam, and a stop
+// during a throttled download.
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -17,35 +17,6 @@
 namespace {
 
 using DevServiceDownloadTest = DevServiceTest;
-
-std::string Generated(uint64_t offset, size_t length) {
-    std::string bytes(length, '\0');
-    for (size_t i = 0; i < length; ++i) {
-        bytes[i] = DevService::GeneratedByte(offset + i);
-    }
-    return bytes;
-}
-
-// Bytes received by a GET, and how it ended.
-struct Download {
-    httplib::Error error = httplib::Error::Unknown;
-    int status = 0;
-    std::string body;
-};
-
-Download Get(httplib::Client& client, const std::string& path, httplib::Headers headers = {}) {
-    Download d;
-    const httplib::Result result =
-        client.Get(path.c_str(), headers, [&d](const char* data, size_t length) {
-            d.body.append(data, length);
-            return true;
-        });
-    d.error = result.error();
-    if (result) {
-        d.status = result->status;
-    }
-    return d;
-}
 
 TEST_F(DevServiceDownloadTest, ServesEachFileAsTheScenarioSays) {
     TestSupport::TempDir dir;
@@ -264,13 +235,16 @@ TEST_F(DevServiceDownloadTest, ThrottlesThroughTheSleepSeam) {
     const struct {
         uint64_t size;
         uint64_t rate;
+        const char* framing;
         size_t pieces;
         std::chrono::microseconds total;
         const char* why;
     } cases[] = {
-        {10000, 1000, 100, std::chrono::seconds(10), "100-byte pieces, 0.1 s each"},
-        {5000000, 1000000, 77, std::chrono::seconds(5), "the demo's rate: 64 KiB pieces"},
-        {7, 3, 7, std::chrono::microseconds(2333333), "one byte at a time, rounded down"},
+        {10000, 1000, "length", 100, std::chrono::seconds(10), "100-byte pieces, 0.1 s each"},
+        {5000000, 1000000, "length", 77, std::chrono::seconds(5), "the demo's rate: 64 KiB pieces"},
+        {7, 3, "length", 7, std::chrono::microseconds(2333333), "one byte at a time, rounded down"},
+        {10000, 1000, "close", 100, std::chrono::seconds(10), "without a length, paced the same"},
+        {10000, 1000, "chunked", 100, std::chrono::seconds(10), "in chunks, paced the same"},
     };
     Start();
     for (const auto& c : cases) {
@@ -280,7 +254,7 @@ TEST_F(DevServiceDownloadTest, ThrottlesThroughTheSleepSeam) {
             sleeps.clear();
         }
         SetScenario(R"({"installer":{"size":)" + std::to_string(c.size) + R"(,"rate":)" +
-                    std::to_string(c.rate) + "}}");
+                    std::to_string(c.rate) + R"(,"framing":")" + c.framing + "\"}}");
         const Download d = Get(client(), "/files/TavoSetup.exe");
         ASSERT_EQ(httplib::Error::Success, d.error);
         EXPECT_TRUE(Generated(0, c.size) == d.body);
@@ -298,22 +272,35 @@ TEST_F(DevServiceDownloadTest, ThrottlesThroughTheSleepSeam) {
 }
 
 TEST_F(DevServiceDownloadTest, StopEndsAThrottledDownload) {
-    Start();
-    SetScenario(R"({"installer":{"size":1000,"rate":1}})");
-    std::atomic<bool> done{false};
-    Download d;
-    std::thread downloader([&] {
-        d = Get(client(), "/files/TavoSetup.exe");
-        done = true;
-    });
-    while (service().Records().empty()) {
-        std::this_thread::yield();
+    const struct {
+        const char* scenario;
+        bool clientCanTell;  // the client sees an error rather than a short body
+        const char* why;
+    } cases[] = {
+        {R"({"installer":{"size":1000,"rate":1}})", true, "with a length"},
+        {R"({"installer":{"size":1000,"rate":1,"framing":"chunked"}})", true, "chunked"},
+        {R"({"installer":{"size":1000,"rate":1,"framing":"close"}})", false,
+         "without a length the end looks like a whole body"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        Start();
+        SetScenario(c.scenario);
+        std::atomic<bool> done{false};
+        Download d;
+        std::thread downloader([&] {
+            d = Get(client(), "/files/TavoSetup.exe");
+            done = true;
+        });
+        while (service().Records().empty()) {
+            std::this_thread::yield();
+        }
+        service().Stop();
+        downloader.join();
+        EXPECT_TRUE(done);
+        EXPECT_EQ(c.clientCanTell, d.error != httplib::Error::Success);
+        EXPECT_LT(d.body.size(), 1000u);
     }
-    service().Stop();
-    downloader.join();
-    EXPECT_TRUE(done);
-    EXPECT_NE(httplib::Error::Success, d.error);
-    EXPECT_LT(d.body.size(), 1000u);
 }
 
 }  // namespace

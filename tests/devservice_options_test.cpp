@@ -107,8 +107,10 @@ TEST(DevServiceScenarioTest, ReadsMembersAndRefusesWhatItDoesNotKnow) {
         R"({"report":{"answer":"refuse","code":true,"msg":null,"failFirst":3},
             "edition":{"answer":"data-no-path","config":"none","extraFiles":true,"status":502},
             "fault":{"failWith":"close"},
-            "installer":{"rate":10,"dropAfter":0,"fileName":"a.exe","path":"/i","name":"b.exe"},
-            "config":{"content":"x","failFirst":1,"failWith":404}})",
+            "installer":{"rate":10,"dropAfter":0,"fileName":"a.exe","path":"/i","name":"b.exe",
+                         "framing":"chunked","announceSha256":false,"announceSize":"12"},
+            "config":{"content":"x","failFirst":1,"failWith":404,"framing":"close",
+                      "announceSha256":true}})",
         s, error))
         << error;
     EXPECT_EQ(DevService::AnswerKind::Refuse, s.report.answer);
@@ -128,8 +130,15 @@ TEST(DevServiceScenarioTest, ReadsMembersAndRefusesWhatItDoesNotKnow) {
     ASSERT_TRUE(s.installer.source.has_value());
     EXPECT_EQ("/i", s.installer.source->path);
     EXPECT_EQ("b.exe", s.installer.name);
+    EXPECT_EQ(DevService::Framing::Chunked, s.installer.framing);
+    EXPECT_FALSE(s.installer.announceSha256.send);
+    EXPECT_TRUE(s.installer.announceSize.send);
+    EXPECT_EQ(nlohmann::json("12"), s.installer.announceSize.given);
     EXPECT_EQ("x", s.config.source->text);
     EXPECT_EQ(404, s.config.fail.status);
+    EXPECT_EQ(DevService::Framing::Close, s.config.framing);
+    EXPECT_TRUE(s.config.announceSha256.send);
+    EXPECT_FALSE(s.config.announceSha256.given.has_value());
 
     const struct {
         const char* text;
@@ -156,6 +165,12 @@ TEST(DevServiceScenarioTest, ReadsMembersAndRefusesWhatItDoesNotKnow) {
          "config.ini keeps its name"},
         {R"({"installer":{"name":"../x"}})", "plain file name", "a name with a path"},
         {R"({"report":{"msg":5}})", "\"msg\" must be a string or null", "a msg number"},
+        {R"({"installer":{"framing":1}})",
+         "installer: \"framing\" must be \"length\", \"close\" or \"chunked\"",
+         "a framing that is not a string"},
+        {R"({"config":{"framing":"gzip"}})", "config: \"framing\" must be", "an unknown framing"},
+        {R"({"config":{"announceSize":5}})", "config: unknown member \"announceSize\"",
+         "config.ini's size is not announced"},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.why);

@@ -1,11 +1,6 @@
 // The development service's request record: the wire order of headers, the
 // JSON lines in the record file and behind the control API, reset, and the
 // control API's scenario.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -18,28 +13,6 @@ namespace {
 using DevService::HeaderList;
 using DevService::RecordedRequest;
 using DevServiceRecordTest = DevServiceTest;
-
-// Sends `request` as it stands over a fresh connection and returns the whole
-// answer (the service closes every connection after one request).
-std::string RawExchange(int port, const std::string& request) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string answer;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-        char buffer[4096];
-        ssize_t n;
-        while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0) {
-            answer.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    close(fd);
-    return answer;
-}
 
 std::vector<std::string> Lines(const std::vector<RecordedRequest>& requests) {
     std::vector<std::string> lines;
@@ -79,7 +52,7 @@ TEST_F(DevServiceRecordTest, KeepsHeadersInWireOrderWithTheirNamesAsSent) {
             request += header.first + ": " + header.second + "\r\n";
         }
         request += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-        const std::string answer = RawExchange(service().Port(), request);
+        const std::string answer = RawExchange(request);
         EXPECT_EQ(0u, answer.rfind("HTTP/1.1 200 OK\r\n", 0)) << answer;
 
         const std::vector<RecordedRequest> records = service().Records();

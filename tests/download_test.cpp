@@ -9,59 +9,16 @@
 #include <vector>
 
 #include "services/download.h"
-#include "services/message_queue.h"
 #include "services/notify.h"
-#include "services/pipeline_config.h"
-#include "tests/support/test_service.h"
-#include "tests/support/testsupport.h"
-#include "utils/log/fileutil.h"
+#include "services/stages.h"
+#include "tests/download_fixture.h"
 #include "utils/log/log.h"
 #include "utils/log/textconv.h"
-#include "utils/system/faults.h"
-
-using TestSupport::LogCapture;
-using TestSupport::TempDir;
-using TestSupport::TestService;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-size_t FilesIn(const std::wstring& dir) {
-    std::error_code ec;
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(Utils::NativePath(dir), ec);
-         !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        ++n;
-    }
-    return n;
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    return path.substr(0, path.find_last_of(Utils::PathSeparator()[0]) + 1);
-}
-
-class DownloadTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(service_.ok()) << service_.error();
-        SetMainWindow(&window_);
-        Utils::ClearPendingFaultsForTesting();
-    }
-    void TearDown() override {
-        SetMainWindow(nullptr);
-        Utils::ClearPendingFaultsForTesting();
-    }
-
-    std::string Url(const std::string& file) const { return service_.BaseUrl() + "/files/" + file; }
-    std::wstring Root() const { return root_.path() + Utils::PathSeparator(); }
-    std::wstring TempFolder() const { return root_.Child(L"tempdir") + Utils::PathSeparator(); }
-
-    LogCapture log_;
-    TestService service_;
-    MessageQueue window_;
-    TempDir root_;
-};
+using TestSupport::TempDir;
 
 TEST_F(DownloadTest, WithoutARootEveryCallGetsANewFolder) {
     std::wstring first, second;
@@ -97,10 +54,18 @@ TEST_F(DownloadTest, NamesTheServerMayChoose) {
         ASSERT_TRUE(service_.SetScenario(c.scenario)) << service_.error();
         std::wstring path;
         ASSERT_EQ(0, Services::DownloadFile(Url(c.url), Root(), path)) << c.why;
-        EXPECT_EQ(Utils::WideToUtf8(TempFolder() + c.name), Utils::WideToUtf8(path)) << c.why;
-        EXPECT_EQ(1u, FilesIn(TempFolder())) << c.why << ": nothing written elsewhere";
+        // <root>tempdir/<a folder of its own>/<name>
+        const std::wstring folder = FolderOf(path);
+        EXPECT_EQ(Utils::WideToUtf8(TempFolder()),
+                  Utils::WideToUtf8(FolderOf(folder.substr(0, folder.size() - 1))))
+            << c.why;
+        EXPECT_EQ(Utils::WideToUtf8(c.name), Utils::WideToUtf8(path.substr(folder.size())))
+            << c.why;
+        EXPECT_EQ(1u, FilesIn(folder)) << c.why << ": nothing written elsewhere";
+        EXPECT_EQ(1u, FilesIn(TempFolder())) << c.why;
         EXPECT_EQ(1u, FilesIn(root_.path())) << c.why;
-        fs::remove(Utils::NativePath(path));
+        RemoveDownloadedInstaller(path);
+        EXPECT_EQ(0u, FilesIn(TempFolder())) << c.why << ": the file and its folder are gone";
     }
 }
 

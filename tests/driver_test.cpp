@@ -19,6 +19,9 @@ namespace {
 
 using TestSupport::TempDir;
 
+const char kInstallerSha256[] = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+const char kConfigSha256[] = "fedcba9876543210fedcba9876543210fedcba9876543210fedcba9876543210";
+
 // One received message, payload taken over.
 struct Received {
     uint32_t message;
@@ -63,7 +66,7 @@ class DriverTest : public ::testing::Test {
         stages_.requestDownloadUrl = [this](const std::string& url, const DeviceInfo& d,
                                             std::string& install, std::string& config,
                                             std::wstring& bookmark, std::wstring&, std::wstring&,
-                                            std::wstring&) {
+                                            std::wstring&, DownloadDigests& digests) {
             calls_.push_back("edition " + url);
             EXPECT_EQ(L"os", d.osName) << "the record GetDeviceInfo filled";
             const int code = editionResult_();
@@ -71,6 +74,8 @@ class DriverTest : public ::testing::Test {
                 install = "http://dl/installer.exe";
                 config = configUrl_;
                 bookmark = L"http://cfg/Bookmarks";
+                digests.installer = {kInstallerSha256, 1234};
+                digests.config = {kConfigSha256, -1};
             }
             return code;
         };
@@ -79,9 +84,13 @@ class DriverTest : public ::testing::Test {
             return std::wstring(L"D:\\");
         };
         stages_.downloadFile = [this](const std::string& url, const std::wstring& root,
-                                      std::wstring& path) {
+                                      std::wstring& path, const Utils::HttpExpectedBody& expected) {
             calls_.push_back("download " + url);
             EXPECT_EQ(L"D:\\", root);
+            // What the edition answer said about each file reaches its download.
+            const bool config = url == configUrl_;
+            EXPECT_EQ(config ? kConfigSha256 : kInstallerSha256, expected.sha256) << url;
+            EXPECT_EQ(config ? -1 : 1234, expected.size) << url;
             now_ += 100;
             return url == configUrl_ ? configResult_(path) : installerResult_(path);
         };

@@ -204,7 +204,19 @@ TEST_F(HttpDownloadTest, StreamsLongBodiesWhole) {
             << c.why;
         EXPECT_EQ(c.progressAtEnd, last) << c.why;
         EXPECT_TRUE(TestSupport::ReadBytes(root_.Child(fileName)) == Pattern(0, size)) << c.why;
+        std::filesystem::remove(Utils::NativePath(root_.Child(fileName)));
     }
+}
+
+TEST_F(HttpDownloadTest, NeverWritesIntoAFileThatIsThere) {
+    ASSERT_TRUE(TestSupport::WriteBytes(root_.Child(L"body.bin"), "planted"));
+    std::wstring fileName = L"body.bin";
+    std::string error;
+    EXPECT_EQ(Utils::HTTP_ERROR_FILE_WRITE,
+              Download("/big/100", root_.path(), fileName, error, "", nullptr));
+    EXPECT_EQ("planted", TestSupport::ReadBytes(root_.Child(L"body.bin")))
+        << "the file that was there is neither overwritten nor removed";
+    EXPECT_EQ(std::vector<std::string>{"http-2"}, FaultIds());
 }
 
 TEST_F(HttpDownloadTest, UnfinishedTransfersLeaveNoFile) {

@@ -197,8 +197,11 @@ TEST(HttpErrorToStringA, NamesLibraryErrorsStatusesAndOwnCodes) {
         {1002, "HTTP_ERROR_NEED_RETRY", "own code"},
         {1003, "HTTP_ERROR_TOKEN_UPDATE", "own code"},
         {1004, "HTTP_ERROR_OPENSSL_VERIFY", "own code"},
+        {1005, "HTTP_ERROR_CONTENT_MISMATCH", "own code"},
+        {1006, "HTTP_ERROR_INCOMPLETE_BODY", "own code"},
+        {1007, "HTTP_ERROR_UNVERIFIED_HTTP", "own code"},
         {-1, "HTTP_ERROR_UNDEFINE", "negative"},
-        {1005, "HTTP_ERROR_UNDEFINE", "past the own codes"},
+        {1008, "HTTP_ERROR_UNDEFINE", "past the own codes"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.text, Utils::HttpErrorToStringA(c.code)) << c.why;

@@ -291,6 +291,69 @@ TEST_F(ServiceApiTest, EditionAnswers) {
     }
 }
 
+// What the edition answer says about the downloads: read when well formed
+// (either case, absent or null meaning unknown), a bad answer otherwise.
+TEST_F(ServiceApiTest, EditionDigests) {
+    // The development service's default installer (1 MiB generated) and
+    // config.ini.
+    const std::string installer =
+        "8ecdfebe665d327f6784f7eac385cfb65099d1af47bd0ab7e352e3ab069c8802";
+    const std::string config = "61f45d33e37f4e4b52a1f0bf5471f22d2ee8168c78b8a99c3b973ac5b7aaf3eb";
+    std::string upper = installer;
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+    const struct {
+        std::string scenario;
+        int expected;
+        std::string installerSha256;
+        int64_t installerSize;
+        std::string configSha256;
+        const char* why;
+    } cases[] = {
+        {"{}", 0, installer, 1048576, config, "computed from the served files"},
+        {R"({"installer":{"announceSha256":")" + upper + R"("}})", 0, installer, 1048576, config,
+         "upper case is read in lower case"},
+        {R"({"installer":{"announceSha256":false,"announceSize":false},)"
+         R"("config":{"announceSha256":false}})",
+         0, "", -1, "", "left out: unknown"},
+        {R"({"installer":{"announceSha256":null,"announceSize":null},)"
+         R"("config":{"announceSha256":null}})",
+         0, "", -1, "", "null: unknown"},
+        {R"({"installer":{"announceSize":0}})", 0, installer, 0, config, "an empty file"},
+        {R"({"installer":{"announceSha256":"abc"}})", 1006, "-", -2, "-", "too short"},
+        {R"({"installer":{"announceSha256":")" + std::string(64, 'g') + R"("}})", 1006, "-", -2,
+         "-", "not hexadecimal"},
+        {R"({"installer":{"announceSha256":5}})", 1006, "-", -2, "-", "a number"},
+        {R"({"installer":{"announceSize":-1}})", 1006, "-", -2, "-", "a negative size"},
+        {R"({"installer":{"announceSize":"12"}})", 1006, "-", -2, "-", "a size in a string"},
+        {R"({"installer":{"announceSize":1.5}})", 1006, "-", -2, "-", "a fractional size"},
+        {R"({"installer":{"announceSize":{}}})", 1006, "-", -2, "-", "a size that is an object"},
+        {R"({"config":{"announceSha256":"xyz"}})", 1006, "-", -2, "-", "a bad configSha256"},
+    };
+    for (const auto& c : cases) {
+        Utils::ClearPendingFaultsForTesting();
+        ASSERT_TRUE(service_.SetScenario(c.scenario)) << service_.error();
+        std::string install = "keep", configUrl;
+        std::wstring bookmark, favicon, importRule, topSites;
+        DownloadDigests digests;
+        digests.installer = {"-", -2};
+        digests.config = {"-", -2};
+        EXPECT_EQ(c.expected,
+                  Services::RequestDownloadUrl(EditionUrl(), Device(), install, configUrl, bookmark,
+                                               favicon, importRule, topSites, digests))
+            << c.why;
+        EXPECT_EQ(c.installerSha256, digests.installer.sha256) << c.why;
+        EXPECT_EQ(c.installerSize, digests.installer.size) << c.why;
+        EXPECT_EQ(c.configSha256, digests.config.sha256) << c.why;
+        EXPECT_EQ(c.expected == 0 ? -1 : -2, digests.config.size) << c.why;
+        if (c.expected != 0) {
+            EXPECT_EQ("keep", install) << c.why << ": a bad answer sets nothing";
+            EXPECT_EQ(std::vector<std::string>{"services-9"}, FaultIds()) << c.why;
+        } else {
+            EXPECT_TRUE(FaultIds().empty()) << c.why;
+        }
+    }
+}
+
 TEST(HandleResult, JudgesTheEnvelope) {
     const struct {
         const char* answer;

@@ -159,12 +159,13 @@ TEST(HeadlessRun, StopRequestDuringTheDownloadWithARealWorker) {
                                 int32_t, std::wstring) { return 0; };
     stages.requestDownloadUrl = [](const std::string&, const DeviceInfo&, std::string& install,
                                    std::string&, std::wstring&, std::wstring&, std::wstring&,
-                                   std::wstring&) {
+                                   std::wstring&, DownloadDigests&) {
         install = "http://dl/installer.exe";
         return 0;
     };
     stages.chooseInstallRoot = [] { return std::wstring(); };
-    stages.downloadFile = [&queue](const std::string&, const std::wstring&, std::wstring&) {
+    stages.downloadFile = [&queue](const std::string&, const std::wstring&, std::wstring&,
+                                   const Utils::HttpExpectedBody&) {
         NotifyProgress(5, 40, 30);
         queue.Post(kMsgStopRequest, 0);  // as the full installer would
         while (!queue.Shared().m_bNeedExit) {

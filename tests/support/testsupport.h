@@ -31,6 +31,12 @@ std::string ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 
+// Whether only the current user may use the folder `path`: Linux: owned by
+// the user, mode 0700; Windows: an access list that is protected from the
+// parent's and holds one entry, for the current user (read back with the
+// security API). False with the reason in `why` otherwise.
+bool PrivateToUser(const std::wstring& path, std::string& why);
+
 // A program of the build that sits next to the running test program
 // ("name" plus ".exe" on Windows).
 std::wstring SiblingProgram(const std::wstring& name);

@@ -55,6 +55,31 @@ Json Envelope(ApiEndpoint endpoint, const ApiBehaviour& behaviour, const std::st
     return answer;
 }
 
+// `announcement`'s value: nothing, the value given, or `computed` (which
+// may have nothing to give).
+template <typename Computed>
+std::optional<Json> Announced(const Announcement& announcement, Computed computed) {
+    if (!announcement.send) {
+        return std::nullopt;
+    }
+    if (announcement.given) {
+        return announcement.given;
+    }
+    return computed();
+}
+
+void AddFacts(Json& answer, const EditionFacts& facts) {
+    if (facts.installSha256) {
+        answer["data"]["installSha256"] = *facts.installSha256;
+    }
+    if (facts.installSize) {
+        answer["data"]["installSize"] = *facts.installSize;
+    }
+    if (facts.configSha256 && (answer.contains("config") || answer["data"].contains("config"))) {
+        answer["configSha256"] = *facts.configSha256;
+    }
+}
+
 // Compact text; a Host header with bytes that are not UTF-8 must not throw.
 std::string Dump(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -62,16 +87,84 @@ std::string Dump(const Json& value) {
 
 }  // namespace
 
+std::string ExtraFileText(const std::string& name) {
+    if (name == "Bookmarks") {
+        return "{\"roots\":{}}";
+    }
+    if (name == "Favicons") {
+        return "favicons";
+    }
+    if (name == "ImportRule.ini") {
+        return "[ImportRule]\n";
+    }
+    if (name == "TopSites.ini") {
+        return "[TopSites]\n";
+    }
+    return "";
+}
+
+bool IsExtraFile(const std::string& name) {
+    for (const char* extra : kExtraFileNames) {
+        if (name == extra) {
+            return true;
+        }
+    }
+    return false;
+}
+
+EditionFacts EditionFactsFor(const ApiBehaviour& edition, const ServedFiles& files,
+                             DigestCache& digests) {
+    EditionFacts facts;
+    if (edition.answer != AnswerKind::Ok) {
+        return facts;
+    }
+    // Looked up at most once, and only when a computed member needs it.
+    std::optional<std::optional<BodyDigest>> installer;
+    const auto installerDigest = [&]() -> const std::optional<BodyDigest>& {
+        if (!installer) {
+            installer = digests.Get(files.installerSource);
+        }
+        return *installer;
+    };
+    facts.installSha256 = Announced(files.installer.announceSha256, [&]() -> std::optional<Json> {
+        if (const auto& digest = installerDigest()) {
+            return Json(digest->sha256);
+        }
+        return std::nullopt;
+    });
+    facts.installSize = Announced(files.installer.announceSize, [&]() -> std::optional<Json> {
+        if (const auto& digest = installerDigest()) {
+            return Json(digest->size);
+        }
+        return std::nullopt;
+    });
+    if (edition.configAt != ConfigUrlAt::None) {
+        facts.configSha256 = Announced(files.config.announceSha256, [&]() -> std::optional<Json> {
+            if (const auto digest = digests.Get(files.configSource)) {
+                return Json(digest->sha256);
+            }
+            return std::nullopt;
+        });
+    }
+    return facts;
+}
+
 ApiAnswer BuildApiAnswer(ApiEndpoint endpoint, const ApiBehaviour& behaviour,
-                         const std::string& base, const std::string& installerName) {
+                         const std::string& base, const std::string& installerName,
+                         const EditionFacts& facts) {
     ApiAnswer out;
     out.status = behaviour.status;
     out.contentType = "application/json";
     out.summary = std::to_string(behaviour.status) + " " + AnswerName(behaviour.answer);
     switch (behaviour.answer) {
-        case AnswerKind::Ok:
-            out.body = Dump(Envelope(endpoint, behaviour, base, installerName));
+        case AnswerKind::Ok: {
+            Json answer = Envelope(endpoint, behaviour, base, installerName);
+            if (endpoint == ApiEndpoint::Edition) {
+                AddFacts(answer, facts);
+            }
+            out.body = Dump(answer);
             break;
+        }
         case AnswerKind::Empty:
             break;
         case AnswerKind::Html:

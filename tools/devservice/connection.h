@@ -20,6 +20,12 @@ class Connection {
     virtual ~Connection() = default;
     // The request headers as they came: names as sent, in wire order.
     virtual HeaderList WireHeaders() const = 0;
+    // Writes `size` bytes to the socket as they are, past the library: for a
+    // handler that frames its answer itself (and then calls Drop, so that
+    // the library's own response is discarded). Waits up to 10 s whenever
+    // the socket takes no more. Returns false when the connection has been
+    // dropped, the peer went away or a wait ran out.
+    virtual bool SendRaw(const char* data, size_t size) = 0;
     // Closes the connection without writing anything more; whatever response
     // the handler leaves behind is discarded.
     virtual void Drop() = 0;

@@ -121,6 +121,18 @@ class SocketConnection : public httplib::Stream, public Connection {
         return headers;
     }
 
+    bool SendRaw(const char* data, size_t size) override {
+        while (size > 0) {
+            const ssize_t n = write(data, size);
+            if (n <= 0) {
+                return false;
+            }
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+
     void Drop() override {
         dropped_ = true;
         shutdown(fd_, SHUT_RDWR);

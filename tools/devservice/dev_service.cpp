@@ -19,32 +19,6 @@ using Json = nlohmann::json;
 
 constexpr const char* kControlPrefix = "/__control/";
 
-// The small files whose URLs the edition answer may carry besides config.ini.
-std::string ExtraFileText(const std::string& name) {
-    if (name == "Bookmarks") {
-        return "{\"roots\":{}}";
-    }
-    if (name == "Favicons") {
-        return "favicons";
-    }
-    if (name == "ImportRule.ini") {
-        return "[ImportRule]\n";
-    }
-    if (name == "TopSites.ini") {
-        return "[TopSites]\n";
-    }
-    return "";
-}
-
-bool IsExtraFile(const std::string& name) {
-    for (const char* extra : kExtraFileNames) {
-        if (name == extra) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string StatusText(int status) {
     return std::to_string(status) + " from the development service\n";
 }
@@ -68,6 +42,7 @@ struct Service::State {
     Options options;
     TappedServer server;
     Recorder recorder;
+    DigestCache digests;
     std::thread listener;
     std::atomic<bool> listenerDone{false};
     std::atomic<int> port{0};
@@ -89,6 +64,13 @@ struct Service::State {
 
     std::string InstallerName() const {
         return scenario.installer.name.empty() ? options.installerName : scenario.installer.name;
+    }
+
+    // The two files as they are served now. Caller holds `mutex`.
+    ServedFiles Served() const {
+        return ServedFiles{scenario.installer,
+                           scenario.installer.source.value_or(options.installer), scenario.config,
+                           scenario.config.source.value_or(options.config)};
     }
 
     // The address the client used to reach the service.
@@ -144,6 +126,7 @@ struct Service::State {
                    httplib::Response& res) {
         ApiBehaviour behaviour;
         std::string installerName;
+        ServedFiles files;
         int turn;
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -151,6 +134,9 @@ struct Service::State {
                         : endpoint == ApiEndpoint::Edition ? scenario.edition
                                                            : scenario.fault;
             installerName = InstallerName();
+            if (endpoint == ApiEndpoint::Edition) {
+                files = Served();
+            }
             turn = NextTurn(name);
         }
         RecordedRequest request = Describe(req, name);
@@ -159,7 +145,13 @@ struct Service::State {
             FailRequest(behaviour.fail, res);
             return;
         }
-        const ApiAnswer answer = BuildApiAnswer(endpoint, behaviour, BaseFor(req), installerName);
+        // Digests are taken outside `mutex`: a large body takes a while the
+        // first time.
+        const EditionFacts facts = endpoint == ApiEndpoint::Edition
+                                       ? EditionFactsFor(behaviour, files, digests)
+                                       : EditionFacts{};
+        const ApiAnswer answer =
+            BuildApiAnswer(endpoint, behaviour, BaseFor(req), installerName, facts);
         Record(std::move(request), answer.summary);
         Answer(res, answer.status, answer.body, answer.contentType.c_str());
     }
@@ -214,22 +206,43 @@ struct Service::State {
             return;
         }
         std::string summary = "200 " + std::to_string(body->Size()) + " bytes";
+        if (behaviour.framing == Framing::Close) {
+            summary += ", no length";
+        } else if (behaviour.framing == Framing::Chunked) {
+            summary += ", chunked";
+        }
         if (behaviour.rate != 0) {
             summary += ", " + std::to_string(behaviour.rate) + " B/s";
         }
         if (behaviour.dropAfter) {
             summary += ", drop after " + std::to_string(*behaviour.dropAfter);
         }
+        SelfFramedAnswer answer;
+        answer.contentType = "application/octet-stream";
         if (!behaviour.dispositionName.empty()) {
             summary += ", as \"" + behaviour.dispositionName + "\"";
-            res.set_header("Content-Disposition",
-                           "attachment; filename=\"" + behaviour.dispositionName + "\"");
+            answer.headers.emplace_back(
+                "Content-Disposition",
+                "attachment; filename=\"" + behaviour.dispositionName + "\"");
         }
         Record(std::move(request), summary);
-        // The status stays unset: the library answers 200, or 206 for a range.
-        StreamBody(res, std::move(body), "application/octet-stream",
-                   StreamPlan{behaviour.rate, behaviour.dropAfter}, sleep,
-                   [this] { return stopped.load(); });
+        const StreamPlan plan{behaviour.rate, behaviour.dropAfter};
+        const auto isStopped = [this] { return stopped.load(); };
+        Connection* connection = CurrentConnection();
+        if (behaviour.framing == Framing::Length || connection == nullptr) {
+            for (const auto& header : answer.headers) {
+                res.set_header(header.first, header.second);
+            }
+            // The status stays unset: the library answers 200, or 206 for a range.
+            StreamBody(res, std::move(body), answer.contentType, plan, sleep, isStopped);
+            return;
+        }
+        // Framings the library does not make: the answer is written here, and
+        // the library's own, after the connection is dropped, goes nowhere.
+        answer.chunked = behaviour.framing == Framing::Chunked;
+        answer.headOnly = req.method == "HEAD";
+        SendSelfFramed(*connection, answer, *body, plan, sleep, isStopped);
+        connection->Drop();
     }
 
     void HandleUnknown(const httplib::Request& req, httplib::Response& res) {

@@ -1,6 +1,8 @@
 // Streams a served file into a response: the body is read a piece at a time
 // as the client takes it, optionally throttled to a byte rate and cut off
-// after a number of bytes.
+// after a number of bytes. Through the library (with a Content-Length), or
+// written to the connection directly for the framings the library does not
+// make: no length at all, or chunks.
 #pragma once
 
 #include <chrono>
@@ -9,9 +11,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <httplib.h>
 
+#include "tools/devservice/connection.h"
 #include "tools/devservice/file_body.h"
 
 namespace DevService {
@@ -37,5 +42,27 @@ size_t PieceSize(uint64_t rate);
 // at the rate, so that a body of n bytes takes at least n / rate seconds.
 void StreamBody(httplib::Response& res, std::shared_ptr<Body> body, const std::string& contentType,
                 const StreamPlan& plan, SleepFunction sleep, std::function<bool()> stopping);
+
+// An answer that the handler writes itself.
+struct SelfFramedAnswer {
+    bool chunked = false;   // Transfer-Encoding: chunked; else the body ends with the connection
+    bool headOnly = false;  // a HEAD request: the status line and headers only
+    std::string contentType;
+    std::vector<std::pair<std::string, std::string>> headers;  // more header lines
+};
+
+// Writes "200 OK", `answer`'s headers (with Connection: close, never a
+// Content-Length) and the whole of `body` from its first byte to
+// `connection` under `plan`: plain bytes, or chunks of PieceSize with the
+// last chunk after them. A `dropAfter` below the size ends the body after
+// that many bytes: plain, they simply stop; chunked, those bytes go out as
+// chunks but the CR LF after the last one's data is replaced by the line
+// "--" (a malformed end). Throttled as StreamBody. Returns true when all
+// that was planned went out, false when the client went away, a read failed
+// or `stopping` returned true first. The caller drops the connection
+// afterwards. Call on the serving thread of `connection`.
+bool SendSelfFramed(Connection& connection, const SelfFramedAnswer& answer, Body& body,
+                    const StreamPlan& plan, const SleepFunction& sleep,
+                    const std::function<bool()>& stopping);
 
 }  // namespace DevService

@@ -74,6 +74,16 @@ class MemberReader {
         }
     }
 
+    // true: the computed value, false: nothing, anything else: sent as given.
+    void Announce(const char* key, Announcement& out) {
+        if (const Json* v = Find(key)) {
+            out.send = !(v->is_boolean() && !v->get<bool>());
+            if (!v->is_boolean()) {
+                out.given = *v;
+            }
+        }
+    }
+
     void FailFirstMembers(FailFirst& out) {
         uint64_t count = 0;
         if (Count("failFirst", count)) {
@@ -125,6 +135,19 @@ bool AnswerFromName(const std::string& name, AnswerKind& out) {
         }
     }
     return false;
+}
+
+bool FramingFromName(const std::string& name, Framing& out) {
+    if (name == "length") {
+        out = Framing::Length;
+    } else if (name == "close") {
+        out = Framing::Close;
+    } else if (name == "chunked") {
+        out = Framing::Chunked;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::string ReadApi(const Json& object, const std::string& where, bool edition, ApiBehaviour& out) {
@@ -180,12 +203,19 @@ std::string ReadFile(const Json& object, const std::string& where, bool installe
     MemberReader r(object, where);
     if (installer) {
         r.OnlyMembers({"status", "dropAfter", "rate", "fileName", "failFirst", "failWith", "size",
-                       "path", "content", "name"});
+                       "path", "content", "name", "framing", "announceSha256", "announceSize"});
     } else {
         r.OnlyMembers({"status", "dropAfter", "rate", "fileName", "failFirst", "failWith", "size",
-                       "path", "content"});
+                       "path", "content", "framing", "announceSha256"});
     }
     r.Status("status", out.status);
+    if (const Json* framing = r.Find("framing"); framing != nullptr) {
+        if (!framing->is_string() || !FramingFromName(framing->get<std::string>(), out.framing)) {
+            r.Fail("\"framing\" must be \"length\", \"close\" or \"chunked\"");
+        }
+    }
+    r.Announce("announceSha256", out.announceSha256);
+    r.Announce("announceSize", out.announceSize);
     uint64_t dropAfter = 0;
     if (r.Count("dropAfter", dropAfter)) {
         out.dropAfter = dropAfter;

@@ -53,6 +53,20 @@ struct ApiBehaviour {
     bool extraFiles = false;  // edition only: the four configuration file URLs at the top
 };
 
+// How a served file's body is delimited on the wire.
+enum class Framing {
+    Length,   // Content-Length; ranges are honoured
+    Close,    // neither length nor chunks: the body ends when the connection closes
+    Chunked,  // Transfer-Encoding: chunked
+};
+
+// What the edition answer says for one computed fact of a served file (its
+// SHA-256 or its size): the computed value, nothing, or a value given as is.
+struct Announcement {
+    bool send = true;                     // false: the member is left out
+    std::optional<nlohmann::json> given;  // sent instead of the computed value
+};
+
 struct FileBehaviour {
     int status = 200;                   // not 200: answered with this status and a short text
     std::optional<uint64_t> dropAfter;  // close the connection after this many body bytes
@@ -61,6 +75,9 @@ struct FileBehaviour {
     FailFirst fail;
     std::optional<FileSource> source;  // replaces what the command line serves
     std::string name;                  // installer only: replaces its name in the URL
+    Framing framing = Framing::Length;
+    Announcement announceSha256;  // the edition answer's installSha256 / configSha256
+    Announcement announceSize;    // installer only: the edition answer's installSize
 };
 
 struct Scenario {

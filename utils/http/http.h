@@ -37,7 +37,27 @@ enum HttpResult {
     HTTP_ERROR_NEED_RETRY = 1002,      // the status hook asks for the request to be repeated
     HTTP_ERROR_TOKEN_UPDATE = 1003,    // the status hook reports a failed token update
     HTTP_ERROR_OPENSSL_VERIFY = 1004,  // no response, the TLS verification result is not 0
+    // The downloaded body is not the file the service announced: its size or
+    // SHA-256 differs, or it runs past the announced size ("http-5" queued).
+    HTTP_ERROR_CONTENT_MISMATCH = 1005,
+    // The body ended short of the answer's Content-Length, or the answer's
+    // length cannot be read.
+    HTTP_ERROR_INCOMPLETE_BODY = 1006,
+    // Refused before any request: a plain http download without a SHA-256
+    // to check it by (the pipeline's rule in release mode).
+    HTTP_ERROR_UNVERIFIED_HTTP = 1007,
 };
+
+// What the service announced about a file before it is downloaded. A
+// download whose body differs from it fails with HTTP_ERROR_CONTENT_MISMATCH.
+struct HttpExpectedBody {
+    std::string sha256;  // 64 hexadecimal digits, either case; "" when not announced
+    int64_t size = -1;   // bytes; -1 when not announced
+};
+
+// Whether `text` is a SHA-256 as HttpExpectedBody takes it: 64 hexadecimal
+// digits, either case.
+bool IsSha256Text(const std::string& text);
 
 // Posts `body` to `url` with the header text `headers`. `timeoutSeconds` of 0
 // or more sets the connection, read and write time-outs; a negative value
@@ -65,6 +85,19 @@ int HttpPost(int timeoutSeconds, const std::string& url, const std::string& head
 int HttpDownload(const std::string& url, const std::string& headers,
                  std::function<bool(uint64_t, uint64_t)> progress, const std::wstring& directory,
                  std::wstring& fileName, std::string& error);
+
+// HttpDownload of a file the service described: the body's SHA-256 is
+// computed while it streams to the file, and the body must end exactly at
+// `expected.size` (when known; the transfer stops as soon as it runs past
+// it, or at once when the answer's Content-Length differs) and have the
+// expected SHA-256 (when known). A body that ended short of its
+// Content-Length is HTTP_ERROR_INCOMPLETE_BODY; one that is not the
+// announced file is HTTP_ERROR_CONTENT_MISMATCH with the fault "http-5"
+// (expected and actual values in its content and in `error`). Either way
+// no file is left.
+int HttpDownload(const std::string& url, const std::string& headers,
+                 std::function<bool(uint64_t, uint64_t)> progress, const std::wstring& directory,
+                 std::wstring& fileName, std::string& error, const HttpExpectedBody& expected);
 
 // `headers` + "\r\n" + `line`.
 std::string HttpAddHeader(const std::string& headers, const std::string& line);

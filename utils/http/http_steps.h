@@ -9,6 +9,7 @@
 
 #include <httplib.h>
 
+#include "utils/http/body_check.h"
 #include "utils/http/connection.h"
 #include "utils/http/download_file.h"
 #include "utils/http/http.h"
@@ -59,12 +60,15 @@ int HttpHandleResult(bool tls, long verifyResult, httplib::Result& result, std::
                      std::string& error, TokenCheckCallback hook = nullptr);
 
 // Folds a download's outcome into a result code, and settles `file` (the file
-// the body streamed into: kept only when the transfer completed with 200).
-// Returns HTTP_ERROR_FILE_WRITE with `error` set when the file could not be
-// opened or written; else the library error without a response; else the
-// status other than 200; else 0. `error` stays empty except for 1001.
+// the body streamed into: kept only when the transfer completed with 200 and
+// `check` finds the body whole). Returns HTTP_ERROR_FILE_WRITE with `error`
+// set when the file could not be opened or written; else
+// HTTP_ERROR_CONTENT_MISMATCH ("http-5" queued) or HTTP_ERROR_INCOMPLETE_BODY
+// with `error` naming expected and actual values; else the library error
+// without a response; else the status other than 200; else 0. `error` stays
+// empty for the library's errors and statuses.
 int HttpHandleDownloadResult(const std::string& url, httplib::Result& result,
                              const std::wstring& directory, std::wstring& fileName,
-                             std::string& error, HttpDownloadFile& file);
+                             std::string& error, HttpDownloadFile& file, HttpBodyCheck& check);
 
 }  // namespace Utils

@@ -1,13 +1,4 @@
-// <wincrypt.h> defines names that OpenSSL uses as types (X509_NAME, ...):
-// include it first and drop those macros before OpenSSL's headers.
-#include <windows.h>
-#include <wincrypt.h>
-#undef X509_NAME
-#undef X509_CERT_PAIR
-#undef X509_EXTENSIONS
-#undef PKCS7_SIGNER_INFO
-#undef OCSP_REQUEST
-#undef OCSP_RESPONSE
+#include "utils/system/wincrypt_openssl_win.h"
 
 #include <openssl/x509.h>
 

@@ -34,4 +34,7 @@ uint32_t LastSystemError();
 // that a refusal made by this program reads like a system failure.
 void SetLastSystemError(uint32_t code);
 
+// Two lower-case hexadecimal digits per byte of bytes[0, size).
+std::string LowerHex(const unsigned char* bytes, size_t size);
+
 }  // namespace Utils

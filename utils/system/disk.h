@@ -38,9 +38,10 @@ bool DeleteFileOnReboot(const std::wstring& path);
 // removed. Called once at start-up.
 int HonourPendingDeletes();
 
-// Creates a directory that did not exist before inside the system's
-// temporary folder (Windows: GetTempPathW; Linux: $TMP, else $TMPDIR, else
-// /tmp), atomically: a name that exists already is never reused. True with
+// Creates a private directory (CreateUniquePrivateDirectory) that did not
+// exist before inside the system's temporary folder (Windows: GetTempPathW;
+// Linux: $TMP, else $TMPDIR, else /tmp), atomically: a name that exists
+// already is never reused. True with
 // `dir` set to it, ending with the separator; false (logged by the caller)
 // when none could be made.
 bool CreateUniqueTempDirectory(std::wstring& dir);

@@ -9,6 +9,7 @@
 #include "utils/log/textconv.h"
 #include "utils/log/xdg_posix.h"
 #include "utils/system/disk.h"
+#include "utils/system/private_dir.h"
 
 namespace Utils {
 
@@ -48,12 +49,7 @@ bool CreateUniqueTempDirectory(std::wstring& dir) {
     while (base.size() > 1 && base.back() == '/') {
         base.pop_back();
     }
-    std::string pattern = base + "/tavo-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        return false;
-    }
-    dir = Utf8ToWide(pattern + "/");
-    return true;
+    return CreateUniquePrivateDirectory(Utf8ToWide(base == "/" ? base : base + "/"), dir);
 }
 
 void CreateDirectories(const std::wstring& path) {

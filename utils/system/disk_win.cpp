@@ -6,6 +6,7 @@
 
 #include "utils/system/disk.h"
 #include "utils/system/identity.h"
+#include "utils/system/private_dir.h"
 
 namespace Utils {
 
@@ -19,23 +20,8 @@ bool CreateUniqueTempDirectory(std::wstring& dir) {
     if (length == 0 || length > MAX_PATH) {
         return false;
     }
-    // CreateDirectoryW fails for a name that exists: whichever name it makes
-    // is new. Random names keep the tries few.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring name;
-        if (!RandomUuid(name)) {
-            return false;
-        }
-        const std::wstring candidate = std::wstring(base) + L"tavo-" + name.substr(0, 12);
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-            dir = candidate + L"\\";
-            return true;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            return false;
-        }
-    }
-    return false;
+    // GetTempPathW ends with a backslash.
+    return CreateUniquePrivateDirectory(base, dir);
 }
 
 void CreateDirectories(const std::wstring& path) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "utils/system/held_file.h"
+
 namespace Utils {
 
 // Capacity of the command-line buffer, terminator included: argument texts
@@ -20,6 +22,12 @@ inline constexpr size_t kCommandLineCapacity = 40960;
 // becomes argv[0]); an exit status of 255 reads as -1; a child ended by a
 // signal reads as 128 + the signal number.
 int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments);
+
+// ExecutExeAtNewProcess of a file held open since it was checked: `held` is
+// released as soon as the process has been created (or could not be), so
+// the file that runs is the one that was checked.
+int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments,
+                          HeldFile& held);
 
 // Starts `program` without arguments and without waiting. True when the
 // process was created.

@@ -40,6 +40,12 @@ int Spawn(const std::string& program, const std::vector<std::string>& args, pid_
 }  // namespace
 
 int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments) {
+    HeldFile none;
+    return ExecutExeAtNewProcess(program, arguments, none);
+}
+
+int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments,
+                          HeldFile& held) {
     LOG_ENTRY();
     if (arguments.size() >= kCommandLineCapacity) {
         // Cutting the text would hand the child a different command line.
@@ -58,6 +64,7 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     }
     pid_t pid = 0;
     const int rc = Spawn(path, args, pid);
+    held.Release();
     if (rc != 0) {
         SetLastSystemError(static_cast<uint32_t>(rc));
         TAVO_LOG_PROCESS_START_FAILURE(program, arguments);

@@ -12,6 +12,12 @@
 namespace Utils {
 
 int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments) {
+    HeldFile none;
+    return ExecutExeAtNewProcess(program, arguments, none);
+}
+
+int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& arguments,
+                          HeldFile& held) {
     LOG_ENTRY();
     DWORD exitCode = static_cast<DWORD>(-2);
     if (arguments.size() >= kCommandLineCapacity) {
@@ -26,8 +32,12 @@ int ExecutExeAtNewProcess(const std::wstring& program, const std::wstring& argum
     std::vector<wchar_t> buffer(kCommandLineCapacity, L'\0');
     std::copy(arguments.begin(), arguments.end(), buffer.begin());
     wchar_t* commandLine = arguments.empty() ? nullptr : buffer.data();
-    if (!CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    const BOOL created = CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &info);
+    const DWORD error = GetLastError();
+    held.Release();
+    if (!created) {
+        SetLastError(error);
         TAVO_LOG_PROCESS_START_FAILURE(program, arguments);
         return -1;
     }
